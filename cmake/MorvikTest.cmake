@@ -1,0 +1,11 @@
+# morvik_test(NAME SOURCES... LIBS...): a QtTest executable run by CTest without a display and
+# with a real SDL audio path that writes nowhere audible.
+function(morvik_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=disk;SDL_DISKAUDIOFILE=/dev/null;SDL_DISKAUDIODELAY=0"
+    TIMEOUT 600)
+endfunction()

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that Morvik needs to build, run and test.
+# Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake g++ make pkg-config
+  # window and tests (Qt 6 Widgets, QtTest)
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  # sound: audio device and wave cues, MIDI synthesis, General MIDI instruments
+  libsdl2-mixer-dev libfluidsynth-dev fluid-soundfont-gm
+  # fonts metric-compatible with Times New Roman and MS Sans Serif / Arial
+  fonts-liberation fonts-liberation2 fontconfig
+  # benchmarks
+  libbenchmark-dev
+  # a display for the whole-screen test and the start-up benchmark
+  xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=()
+  ((EUID == 0)) || sudo=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -q
+  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
