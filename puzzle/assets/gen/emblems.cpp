@@ -1,0 +1,99 @@
+// The program icon and the empty-cell marker.
+#include "generators.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <array>
+
+namespace morvik::assetgen {
+
+QImage emptyCellMarker()
+{
+    // A red question mark with strokes three pixels wide; exact pixels, no smoothing.
+    static constexpr std::array<const char *, 24> rows = {
+        "........................", ".......#######..........", ".....###########........",
+        "....#############.......", "....###.......###.......", "....###.......###.......",
+        "..............###.......", ".............####.......", "............####........",
+        "...........####.........", "..........####..........", ".........####...........",
+        ".........###............", ".........###............", "........................",
+        "........................", "........................", "........#####...........",
+        "........#####...........", "........#####...........", "........................",
+        "........................", "........................", "........................",
+    };
+    QImage marker(24, 24, QImage::Format_RGB888);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 24; ++x)
+            marker.setPixelColor(x, y, rows[y][x] == '#' ? QColor(255, 0, 0) : QColor(255, 255, 255));
+    return marker;
+}
+
+QImage icon()
+{
+    // A jigsaw piece with a little landscape on it, drawn without smoothing so that every
+    // pixel takes one of a handful of colours, then stored with a palette.
+    const QList<QRgb> palette = {
+        qRgba(0, 0, 0, 0),   qRgb(40, 30, 24),   qRgb(96, 88, 80),   qRgb(70, 130, 220),
+        qRgb(130, 185, 240), qRgb(255, 214, 64), qRgb(240, 140, 40), qRgb(70, 160, 60),
+        qRgb(40, 110, 45),   qRgb(250, 250, 245), qRgb(40, 90, 170), qRgb(160, 220, 250),
+    };
+    const auto disc = [](QPointF centre, double radius) {
+        QPainterPath path;
+        path.addEllipse(centre, radius, radius);
+        return path;
+    };
+    QPainterPath piece;
+    piece.addRect(8, 14, 40, 40);
+    piece = piece.united(disc({28, 10}, 7)).united(disc({52, 34}, 7)).subtracted(disc({8, 34}, 6));
+
+    QImage art(64, 64, QImage::Format_ARGB32);
+    art.fill(Qt::transparent);
+    QPainter p(&art);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(palette[2]));
+    p.drawPath(piece.translated(3, 3));
+    p.setClipPath(piece);
+    p.fillRect(0, 0, 64, 26, QColor(palette[4]));
+    p.fillRect(0, 26, 64, 14, QColor(palette[3]));
+    p.fillRect(0, 0, 64, 8, QColor(palette[11]));
+    p.setBrush(QColor(palette[6]));
+    p.drawEllipse(QPointF(38, 24), 8, 8);
+    p.setBrush(QColor(palette[5]));
+    p.drawEllipse(QPointF(38, 24), 6, 6);
+    p.setBrush(QColor(palette[9]));
+    p.drawEllipse(QRectF(14, 18, 14, 6));
+    p.drawEllipse(QRectF(20, 15, 10, 6));
+    QPainterPath far;
+    far.moveTo(0, 44);
+    far.cubicTo(16, 28, 30, 32, 64, 40);
+    far.lineTo(64, 64);
+    far.lineTo(0, 64);
+    p.setBrush(QColor(palette[8]));
+    p.drawPath(far);
+    QPainterPath near;
+    near.moveTo(0, 52);
+    near.cubicTo(24, 40, 40, 44, 64, 50);
+    near.lineTo(64, 64);
+    near.lineTo(0, 64);
+    p.setBrush(QColor(palette[7]));
+    p.drawPath(near);
+    p.setBrush(QColor(palette[10]));
+    p.drawRect(0, 58, 64, 6);
+    p.setClipping(false);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(palette[1]), 2));
+    p.drawPath(piece);
+    p.end();
+
+    QImage indexed(64, 64, QImage::Format_Indexed8);
+    indexed.setColorTable(palette);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const QRgb c = art.pixel(x, y);
+            const int index = qAlpha(c) < 128 ? 0 : int(palette.indexOf(qRgb(qRed(c), qGreen(c), qBlue(c))));
+            indexed.setPixel(x, y, index < 0 ? 1 : index);
+        }
+    return indexed;
+}
+
+}  // namespace morvik::assetgen

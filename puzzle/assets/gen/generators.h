@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+namespace morvik::assetgen {
+
+QImage background();
+QImage icon();
+QImage emptyCellMarker();
+QImage puzzlePicture(int index);
+QImage animationFrame(int index);
+
+// Sound effects: 16-bit PCM, 44.1 kHz, stereo wave files.
+QByteArray moveWave();
+QByteArray pickAndPutWave();
+QByteArray correctPieceWave();
+QByteArray completionWave();
+// The background song: a Standard MIDI File.
+QByteArray song();
+
+}  // namespace morvik::assetgen

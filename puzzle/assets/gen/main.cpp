@@ -1,0 +1,50 @@
+// morvik-assetgen: makes every picture and sound of the game.
+//   morvik-assetgen pictures DIR   writes the pictures that are embedded in the program
+#include "generators.h"
+
+#include <QDir>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+using namespace morvik::assetgen;
+
+namespace {
+
+bool save(const QDir &dir, const QString &name, const QImage &image)
+{
+    if (image.save(dir.filePath(name)))
+        return true;
+    std::fprintf(stderr, "morvik-assetgen: cannot write %s\n", qPrintable(dir.filePath(name)));
+    return false;
+}
+
+bool pictures(const QDir &dir)
+{
+    bool ok = save(dir, "background.bmp", background()) && save(dir, "icon.png", icon())
+              && save(dir, "marker.png", emptyCellMarker());
+    for (int i = 0; ok && i < 15; ++i)
+        ok = save(dir, QString("picture%1.png").arg(i), puzzlePicture(i));
+    for (int i = 0; ok && i < 16; ++i)
+        ok = save(dir, QString("frame%1.png").arg(i), animationFrame(i));
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 3 || args[1] != "pictures") {
+        std::fprintf(stderr, "usage: morvik-assetgen pictures DIR\n");
+        return 2;
+    }
+    const QDir dir(args[2]);
+    if (!dir.mkpath(".")) {
+        std::fprintf(stderr, "morvik-assetgen: cannot make %s\n", qPrintable(args[2]));
+        return 1;
+    }
+    return pictures(dir) ? 0 : 1;
+}

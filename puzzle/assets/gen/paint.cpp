@@ -1,0 +1,111 @@
+#include "paint.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace morvik::assetgen {
+
+namespace {
+
+double lattice(int x, int y, std::uint32_t seed)
+{
+    std::uint32_t h = std::uint32_t(x) * 374761393u + std::uint32_t(y) * 668265263u + seed * 2246822519u;
+    h = (h ^ (h >> 13)) * 1274126177u;
+    h ^= h >> 16;
+    return double(h & 0xFFFFFF) / double(0xFFFFFF);
+}
+
+double smooth(double t) { return t * t * (3 - 2 * t); }
+
+QRect inkBounds(const QImage &layer)
+{
+    int left = layer.width(), top = layer.height(), right = -1, bottom = -1;
+    for (int y = 0; y < layer.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
+        for (int x = 0; x < layer.width(); ++x) {
+            if (qAlpha(line[x]) == 0)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+QImage textLayer(const QString &text, const QFont &font, const QColor &colour)
+{
+    const int size = font.pixelSize();
+    QImage layer(size * (text.size() + 4), size * 3, QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    QPainter p(&layer);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setFont(font);
+    p.setPen(colour);
+    p.drawText(QPointF(size, size * 2), text);
+    return layer;
+}
+
+}  // namespace
+
+double valueNoise(double x, double y, double period, std::uint32_t seed)
+{
+    const double fx = x / period, fy = y / period;
+    const int ix = int(std::floor(fx)), iy = int(std::floor(fy));
+    const double tx = smooth(fx - ix), ty = smooth(fy - iy);
+    const double top = lattice(ix, iy, seed) * (1 - tx) + lattice(ix + 1, iy, seed) * tx;
+    const double bottom = lattice(ix, iy + 1, seed) * (1 - tx) + lattice(ix + 1, iy + 1, seed) * tx;
+    return top * (1 - ty) + bottom * ty;
+}
+
+double fractalNoise(double x, double y, double period, int octaves, std::uint32_t seed)
+{
+    double sum = 0, weight = 1, total = 0;
+    for (int i = 0; i < octaves; ++i) {
+        sum += weight * valueNoise(x, y, period, seed + std::uint32_t(i) * 101u);
+        total += weight;
+        weight *= 0.5;
+        period *= 0.5;
+    }
+    return sum / total;
+}
+
+void addGrain(QImage &image, double amount, double coarse, std::uint32_t seed)
+{
+    Random random(seed);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const double n = (fractalNoise(x, y, coarse, 3, seed) - 0.5) * 2 * amount
+                             + random.range(-0.5, 0.5) * amount;
+            const auto shift = [n](int c) { return std::clamp(int(std::lround(c + n)), 0, 255); };
+            line[x] = qRgb(shift(qRed(line[x])), shift(qGreen(line[x])), shift(qBlue(line[x])));
+        }
+    }
+}
+
+QColor mix(const QColor &a, const QColor &b, double t)
+{
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
+                            float(a.greenF() + (b.greenF() - a.greenF()) * t),
+                            float(a.blueF() + (b.blueF() - a.blueF()) * t));
+}
+
+void drawFittedText(QPainter &painter, const QString &text, QFont font, const QRect &box,
+                    const QColor &colour)
+{
+    for (int size = box.height() * 2; size > 4; --size) {
+        font.setPixelSize(size);
+        const QImage layer = textLayer(text, font, colour);
+        const QRect ink = inkBounds(layer);
+        if (ink.width() > box.width() || ink.height() > box.height())
+            continue;
+        const QPoint at(box.left() + (box.width() - ink.width()) / 2,
+                        box.top() + (box.height() - ink.height()) / 2);
+        painter.drawImage(at, layer, ink);
+        return;
+    }
+}
+
+}  // namespace morvik::assetgen

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+
+namespace morvik::assetgen {
+
+// A small deterministic generator (xorshift64*), so that every build draws the same pictures.
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
+    std::uint64_t next()
+    {
+        state_ ^= state_ >> 12;
+        state_ ^= state_ << 25;
+        state_ ^= state_ >> 27;
+        return state_ * 0x2545F4914F6CDD1Dull;
+    }
+    double uniform() { return double(next() >> 11) / double(1ull << 53); }
+    double range(double lo, double hi) { return lo + (hi - lo) * uniform(); }
+    int below(int n) { return int(next() % std::uint64_t(n)); }
+
+private:
+    std::uint64_t state_;
+};
+
+// Smooth value noise in [0, 1] with the given lattice period in pixels.
+double valueNoise(double x, double y, double period, std::uint32_t seed);
+// Sum of `octaves` layers of value noise, each twice as fine and half as strong; in [0, 1].
+double fractalNoise(double x, double y, double period, int octaves, std::uint32_t seed);
+
+// Adds a grain of +-amount to every pixel, brighter and darker by fractal noise plus fine speckle.
+void addGrain(QImage &image, double amount, double coarse, std::uint32_t seed);
+
+QColor mix(const QColor &a, const QColor &b, double t);
+
+// Draws `text` so that the ink of every glyph (any pixel it touches) lies inside `box`,
+// at the largest pixel size that fits, its ink centred in the box.
+void drawFittedText(QPainter &painter, const QString &text, QFont font, const QRect &box,
+                    const QColor &colour);
+
+}  // namespace morvik::assetgen
