@@ -1,8 +1,10 @@
 // morvik-assetgen: makes every picture and sound of the game.
 //   morvik-assetgen pictures DIR   writes the pictures that are embedded in the program
+//   morvik-assetgen sounds DIR     writes the five sound files the game reads at run time
 #include "generators.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -10,6 +12,15 @@
 using namespace morvik::assetgen;
 
 namespace {
+
+bool write(const QDir &dir, const QString &name, const QByteArray &data)
+{
+    QFile file(dir.filePath(name));
+    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size())
+        return true;
+    std::fprintf(stderr, "morvik-assetgen: cannot write %s\n", qPrintable(file.fileName()));
+    return false;
+}
 
 bool save(const QDir &dir, const QString &name, const QImage &image)
 {
@@ -30,6 +41,13 @@ bool pictures(const QDir &dir)
     return ok;
 }
 
+bool sounds(const QDir &dir)
+{
+    return write(dir, "move.wav", moveWave()) && write(dir, "no.wav", pickAndPutWave())
+           && write(dir, "Yes.wav", correctPieceWave()) && write(dir, "done.wav", completionWave())
+           && write(dir, "ST.Mid", song());
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -37,8 +55,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 3 || args[1] != "pictures") {
-        std::fprintf(stderr, "usage: morvik-assetgen pictures DIR\n");
+    if (args.size() != 3 || (args[1] != "pictures" && args[1] != "sounds")) {
+        std::fprintf(stderr, "usage: morvik-assetgen pictures|sounds DIR\n");
         return 2;
     }
     const QDir dir(args[2]);
@@ -46,5 +64,5 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "morvik-assetgen: cannot make %s\n", qPrintable(args[2]));
         return 1;
     }
-    return pictures(dir) ? 0 : 1;
+    return (args[1] == "pictures" ? pictures(dir) : sounds(dir)) ? 0 : 1;
 }
