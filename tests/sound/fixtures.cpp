@@ -1,0 +1,137 @@
+#include "fixtures.h"
+
+#include <QFile>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace fixtures {
+
+namespace {
+
+void put32(QByteArray &out, std::uint32_t value)
+{
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 4);
+}
+
+void put16(QByteArray &out, std::uint16_t value)
+{
+    char bytes[2];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 2);
+}
+
+void putBig32(QByteArray &out, std::uint32_t value)
+{
+    char bytes[4];
+    qToBigEndian(value, bytes);
+    out.append(bytes, 4);
+}
+
+// A MIDI variable-length quantity.
+void putDelta(QByteArray &out, std::uint32_t value)
+{
+    QByteArray reversed;
+    reversed.append(char(value & 0x7f));
+    while (value >>= 7)
+        reversed.append(char(0x80 | (value & 0x7f)));
+    std::reverse(reversed.begin(), reversed.end());
+    out.append(reversed);
+}
+
+}  // namespace
+
+QByteArray wave(int frames, std::int16_t level)
+{
+    const std::uint32_t dataBytes = std::uint32_t(frames) * 4;
+    QByteArray out("RIFF");
+    put32(out, 36 + dataBytes);
+    out.append("WAVEfmt ");
+    put32(out, 16);
+    put16(out, 1);          // PCM
+    put16(out, 2);          // stereo
+    put32(out, 44100);
+    put32(out, 44100 * 4);  // bytes per second
+    put16(out, 4);          // bytes per frame
+    put16(out, 16);
+    out.append("data");
+    put32(out, dataBytes);
+    for (int i = 0; i < frames; ++i) {
+        const std::int16_t sample = i % 2 ? -level : level;
+        put16(out, std::uint16_t(sample));
+        put16(out, std::uint16_t(sample));
+    }
+    return out;
+}
+
+QByteArray song(const std::vector<Note> &notes, int endMs)
+{
+    struct Event {
+        int ms;
+        QByteArray bytes;
+    };
+    std::vector<Event> events;
+    events.push_back({0, QByteArray("\xc0\x10", 2)});                 // drawbar organ
+    events.push_back({0, QByteArray("\xff\x51\x03\x07\xa1\x20", 6)});  // 500 000 us a quarter
+    for (const Note &note : notes) {
+        events.push_back({note.startMs, QByteArray("\x90\x3c\x64", 3)});
+        events.push_back({note.endMs, QByteArray("\x80\x3c\x40", 3)});
+    }
+    std::stable_sort(events.begin(), events.end(), [](const Event &a, const Event &b) { return a.ms < b.ms; });
+    events.push_back({endMs, QByteArray("\xff\x2f\x00", 3)});
+
+    QByteArray track;
+    int at = 0;
+    for (const Event &event : events) {
+        putDelta(track, std::uint32_t(event.ms - at));
+        track.append(event.bytes);
+        at = event.ms;
+    }
+    QByteArray out("MThd");
+    putBig32(out, 6);
+    out.append(QByteArray("\x00\x00\x00\x01\x01\xf4", 6));  // format 0, one track, 500 ticks a quarter
+    out.append("MTrk");
+    putBig32(out, std::uint32_t(track.size()));
+    out.append(track);
+    return out;
+}
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+std::vector<std::int16_t> samples(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    std::vector<std::int16_t> out(std::size_t(bytes.size()) / 2);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = qFromLittleEndian<std::int16_t>(bytes.constData() + 2 * i);
+    return out;
+}
+
+std::vector<Run> soundRuns(const std::vector<std::int16_t> &samples)
+{
+    constexpr std::int64_t JoinFrames = 44100 / 50;
+    std::vector<Run> runs;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (std::abs(samples[i]) <= 64)
+            continue;
+        const std::int64_t frame = std::int64_t(i / 2);
+        if (!runs.empty() && frame - runs.back().endFrame <= JoinFrames)
+            runs.back().endFrame = frame + 1;
+        else
+            runs.push_back({frame, frame + 1});
+    }
+    return runs;
+}
+
+}  // namespace fixtures

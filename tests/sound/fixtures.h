@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+// Sound files made for the tests, and a reader for what SDL's disk driver rendered.
+namespace fixtures {
+
+// A 44.1 kHz stereo 16-bit wave whose samples alternate between +level and -level, so that its
+// frames can be told apart from any other sound in the rendered output.
+QByteArray wave(int frames, std::int16_t level);
+
+struct Note {
+    int startMs;
+    int endMs;
+};
+
+// A one-track MIDI song for an organ, which holds its notes at full strength, one tick per
+// millisecond: the given notes (middle C), and the end of the track at endMs.
+QByteArray song(const std::vector<Note> &notes, int endMs);
+
+void write(const QString &path, const QByteArray &bytes);
+
+// The 16-bit samples of a raw stereo stream, interleaved.
+std::vector<std::int16_t> samples(const QString &path);
+
+struct Run {
+    std::int64_t startFrame;
+    std::int64_t endFrame;
+};
+
+// The stretches of sound louder than the synth's dither, joined across gaps shorter than 20 ms.
+std::vector<Run> soundRuns(const std::vector<std::int16_t> &samples);
+
+}  // namespace fixtures
