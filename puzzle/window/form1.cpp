@@ -1,0 +1,263 @@
+#include "form1.h"
+
+#include "assets.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFont>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace morvik {
+
+namespace {
+constexpr QColor red(255, 0, 0);
+}  // namespace
+
+Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)
+    : QWidget(nullptr, Qt::FramelessWindowHint), sound(state, MCIWnd1, MCIWnd2),
+      game(state, sound, random, *this)
+{
+    setFixedSize(612, 417);
+    setWindowIcon(QPixmap::fromImage(assets::icon()));
+    setAutoFillBackground(true);
+    QPalette frame = palette();
+    frame.setColor(QPalette::Window, Qt::black);
+    setPalette(frame);
+
+    client = new QWidget(this);
+    client->setGeometry(1, 1, 610, 415);
+    client->setAutoFillBackground(true);
+    QPalette backdrop = client->palette();
+    backdrop.setBrush(QPalette::Window, QPixmap::fromImage(assets::background()));
+    client->setPalette(backdrop);
+
+    Controls &k = game.controls;
+    k.Picture4 = Picture(assets::emptyCellMarker());
+    for (int i = 0; i < 15; ++i)
+        k.Picture6[i] = Picture(std::function<QImage()>([i] { return assets::puzzlePicture(i); }));
+    for (int i = 0; i < 16; ++i)
+        k.Picture7[i] = Picture(std::function<QImage()>([i] { return assets::animationFrame(i); }));
+
+    createControls();
+    Form_Load();
+    showState();
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    connect(&Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    Timer1.start(100);
+}
+
+// Created in the design's order: where controls overlap, the later one lies above.
+void Form1::createControls()
+{
+    const QColor buttonFace = palette().color(QPalette::Button);
+    const Controls &k = game.controls;
+    auto tray = [&](int n) {
+        Picture1[n] = new PictureBox(client, design(480 + 360 * (n % 10), 1680 + 360 * (n / 10), 360, 360),
+                                     Qt::black, false, false);
+        Picture1[n]->onClick = [this, n] {
+            std::int16_t index = static_cast<std::int16_t>(n);
+            Picture1_Click(index);
+        };
+    };
+
+    for (int i = 15; i >= 0; --i) {
+        Picture7[i] = new PictureBox(client, design(480 + 480 * i, 6840, 375, 255), buttonFace, true, true);
+        Picture7[i]->setPicture(k.Picture7[i]);
+    }
+    tray(99);
+    for (int n = 0; n <= 68; ++n)
+        tray(n);
+    for (int n = 70; n <= 98; ++n)
+        tray(n);
+    Check2 = new TickBox(client, design(1680, 480, 230, 230), "Music");
+    for (int i = 14; i >= 0; --i) {
+        Picture6[i] = new PictureBox(client, design(480 + 480 * i, 6480, 375, 255), buttonFace, true, false);
+        Picture6[i]->setPicture(k.Picture6[i]);
+    }
+    Option3 = new OptionBar(client, design(4320, 5640, 255, 135), "Idle");
+    Picture5 = new PictureBox(client, design(4440, 2040, 375, 375), buttonFace, true, false);
+    Picture4 = new PictureBox(client, design(4440, 1680, 375, 375), buttonFace, true, false);
+    Picture4->setPicture(k.Picture4);
+    Option2 = new OptionBar(client, design(6600, 5640, 255, 135), "Assembling");
+    for (int n = 99; n >= 0; --n) {
+        Picture2[n] = new PictureBox(client, design(5160 + 360 * (n % 10), 1680 + 360 * (n / 10), 375, 375),
+                                     buttonFace, false, false);
+        Picture2[n]->onClick = [this, n] {
+            std::int16_t index = static_cast<std::int16_t>(n);
+            Picture2_Click(index);
+        };
+    }
+    Picture3 = new PictureBox(client, design(4440, 4920, 375, 375), buttonFace, true, false);
+    tray(69);
+    Check3 = new TickBox(client, design(1680, 840, 230, 230), "Effects");
+    Option1 = new OptionBar(client, design(1560, 5640, 255, 135), "Sliding");
+
+    Label3 = new Clickable<QLabel>("x", client);
+    Label3->setGeometry(design(8880, 0, 255, 255));
+    Label3->setToolTip(QString::fromUtf8("Vyskoč..."));
+    Label3->setAccessibleName("Close");
+    QFont close("MS Sans Serif");
+    close.setStyleHint(QFont::SansSerif);
+    close.setPointSize(12);
+    close.setBold(true);
+    Label3->setFont(close);
+    Label3->setStyleSheet("color: rgb(255, 0, 0)");
+    Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label3->onClick = [this] { Label3_Click(); };
+
+    Label2 = new QLabel("Velto 25.11.00", client);
+    Label2->setGeometry(design(8040, 6000, 1095, 255));
+    Label2->setToolTip("Quilb from VELTO in 25/10/00");
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    Image2 = new ImageBox(client, design(4750, 240, 3855, 1095), ImageBox::TakeSize, false);
+    Image1 = new ImageBox(client, design(510, 240, 1035, 1080), ImageBox::Stretch, true);
+
+    Label1 = new QLabel("1", client);
+    Label1->setGeometry(design(2640, 120, 1335, 1095));
+    QFont number("Times New Roman");
+    number.setStyleHint(QFont::Serif);
+    number.setPointSizeF(50.25);
+    number.setBold(true);
+    Label1->setFont(number);
+    Label1->setStyleSheet("color: rgb(255, 0, 0)");
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    for (QLabel *label : {Label1, Label2, static_cast<QLabel *>(Label3)})
+        label->setAttribute(Qt::WA_TranslucentBackground);
+
+    Check2->setChecked(true);
+    Check3->setChecked(true);
+    auto *options = new QButtonGroup(this);
+    for (OptionBar *option : {Option1, Option2, Option3})
+        options->addButton(option);
+    Option3->setChecked(true);
+    connect(Option1, &QAbstractButton::clicked, this, [this] { Option1_Click(); });
+    connect(Option2, &QAbstractButton::clicked, this, [this] { Option2_Click(); });
+    connect(Option3, &QAbstractButton::clicked, this, [this] { Option3_Click(); });
+    connect(Check2, &QAbstractButton::clicked, this, [this] { Check2_Click(); });
+    connect(Check3, &QAbstractButton::clicked, this, [this] { Check3_Click(); });
+
+    QWidget::setTabOrder(Option1, Option2);
+    QWidget::setTabOrder(Option2, Option3);
+    QWidget::setTabOrder(Option3, Check2);
+    QWidget::setTabOrder(Check2, Check3);
+}
+
+template <class Handler>
+void Form1::handle(Handler handler)
+{
+    if (game.closed())
+        return;
+    handler();
+    showState();
+}
+
+void Form1::Form_Load()
+{
+    state.AppDir = QDir::currentPath().toStdString();
+    state.EffectCommand = "play";
+    state.PictureNo = 0;
+    sound.setUpMusic();
+    game.controls.Label1 = "X";
+}
+
+void Form1::Form_KeyPress(std::int16_t &KeyAscii)
+{
+    handle([&] { game.KeyPress(KeyAscii); });
+}
+
+void Form1::Timer1_Timer()
+{
+    handle([&] {
+        game.AdvanceAnimation();
+        sound.loopWatch();
+    });
+}
+
+void Form1::Option1_Click()
+{
+    handle([&] { game.ChooseSliding(); });
+}
+
+void Form1::Option2_Click()
+{
+    handle([&] { game.ChooseAssembly(); });
+}
+
+void Form1::Option3_Click()
+{
+    handle([&] { game.ChooseIdle(); });
+}
+
+void Form1::Label3_Click()
+{
+    close();
+}
+
+void Form1::Check2_Click()
+{
+    handle([&] { sound.switchMusic(Check2->isChecked() ? 1 : 0); });
+}
+
+void Form1::Check3_Click()
+{
+    handle([&] { sound.switchEffects(Check3->isChecked() ? 1 : 0); });
+}
+
+void Form1::Picture1_Click(std::int16_t &Index)
+{
+    handle([&] { game.TrayClick(Index); });
+}
+
+void Form1::Picture2_Click(std::int16_t &Index)
+{
+    handle([&] { game.BoardClick(Index); });
+}
+
+// Unloading ends the program, also from inside a yield: the game start waiting there is
+// abandoned, and the main loop ends once control is back in it.
+void Form1::closeEvent(QCloseEvent *event)
+{
+    game.Close();
+    Timer1.stop();
+    event->accept();
+    QCoreApplication::exit(0);
+}
+
+void Form1::yield()
+{
+    showState();
+    QCoreApplication::processEvents();
+}
+
+void Form1::showState()
+{
+    const Controls &k = game.controls;
+    auto show = [](PictureBox *widget, const Box &box) {
+        widget->setPicture(box.picture);
+        const QPoint place(box.left / 15, box.top / 15);
+        if (widget->pos() != place)
+            widget->move(place);
+        if (widget->isHidden() == box.visible)
+            widget->setVisible(box.visible);
+        widget->setToolTipText(box.toolTip);
+    };
+    for (int n = 0; n < 100; ++n) {
+        show(Picture1[n], k.Picture1[n]);
+        show(Picture2[n], k.Picture2[n]);
+    }
+    show(Picture3, k.Picture3);
+    Image1->setPicture(k.Image1);
+    Image2->setPicture(k.Image2);
+    const QString number = QString::fromStdString(k.Label1);
+    if (Label1->text() != number)
+        Label1->setText(number);
+}
+
+}  // namespace morvik

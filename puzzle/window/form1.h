@@ -1,0 +1,84 @@
+#pragma once
+
+#include "clickable.h"
+#include "game.h"
+#include "module1.h"
+#include "picture_box.h"
+#include "player.h"
+#include "ports.h"
+#include "sound.h"
+#include "toggles.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+
+namespace morvik {
+
+// Design sizes are in twips, 15 to a pixel; a fraction of a pixel is rounded to the nearest pixel
+// (the animation display's left edge 316.7 becomes 317, the check boxes' 15.3 becomes 15).
+constexpr int pixels(int twips) { return (twips + 7) / 15; }
+constexpr QRect design(int left, int top, int width, int height)
+{
+    return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
+}
+
+// The game's one window: a frameless 610 x 415 client area inside a one-pixel border, the
+// controls at their design places, and the handlers of its events. The handlers pass each event
+// to the rules and then draw what the rules hold.
+class Form1 : public QWidget, private EventLoop {
+public:
+    Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random);
+
+    // The handlers, named after their control and event.
+    void Form_Load();
+    void Form_KeyPress(std::int16_t &KeyAscii);
+    void Timer1_Timer();
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Label3_Click();
+    void Check2_Click();
+    void Check3_Click();
+    void Picture1_Click(std::int16_t &Index);
+    void Picture2_Click(std::int16_t &Index);
+
+    QWidget *client;
+    PictureBox *Picture1[100];
+    PictureBox *Picture2[100];
+    PictureBox *Picture3;
+    PictureBox *Picture4;
+    PictureBox *Picture5;
+    PictureBox *Picture6[15];
+    PictureBox *Picture7[16];
+    ImageBox *Image1;
+    ImageBox *Image2;
+    QLabel *Label1;
+    QLabel *Label2;
+    Clickable<QLabel> *Label3;
+    TickBox *Check2;
+    TickBox *Check3;
+    OptionBar *Option1;
+    OptionBar *Option2;
+    OptionBar *Option3;
+    QTimer Timer1;
+
+    Module1 state;
+    Sound sound;
+    Game game;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void yield() override;
+    // Brings every control up to date with what the rules hold.
+    void showState();
+    template <class Handler>
+    void handle(Handler handler);
+};
+
+}  // namespace morvik

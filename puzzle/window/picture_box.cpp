@@ -1,0 +1,85 @@
+#include "picture_box.h"
+
+#include <QPainter>
+
+namespace morvik {
+
+PictureBox::PictureBox(QWidget *parent, QRect geometry, QColor background, bool sunkenBorder,
+                       bool visible)
+    : Clickable<QWidget>(parent), background_(background), sunken_(sunkenBorder)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setGeometry(geometry);
+    setVisible(visible);
+}
+
+void PictureBox::setPicture(const Picture &picture)
+{
+    if (picture == picture_)
+        return;
+    picture_ = picture;
+    update();
+}
+
+void PictureBox::setToolTipText(const std::string &text)
+{
+    if (text == toolTip_)
+        return;
+    toolTip_ = text;
+    setToolTip(QString::fromStdString(text));
+}
+
+void PictureBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const int inset = sunken_ ? 1 : 0;
+    painter.fillRect(rect(), background_);
+    painter.setClipRect(rect().adjusted(inset, inset, -inset, -inset));
+    if (!picture_.isNull())
+        painter.drawImage(inset, inset, picture_.image());
+    if (sunken_) {
+        painter.setClipping(false);
+        painter.setPen(background_.darker(160));
+        painter.drawLine(0, 0, width() - 1, 0);
+        painter.drawLine(0, 0, 0, height() - 1);
+        painter.setPen(background_.lighter(130));
+        painter.drawLine(1, height() - 1, width() - 1, height() - 1);
+        painter.drawLine(width() - 1, 1, width() - 1, height() - 1);
+    }
+}
+
+ImageBox::ImageBox(QWidget *parent, QRect geometry, Mode mode, bool border)
+    : QWidget(parent), mode_(mode), border_(border)
+{
+    setGeometry(geometry);
+}
+
+void ImageBox::setPicture(const Picture &picture)
+{
+    if (picture == picture_)
+        return;
+    picture_ = picture;
+    if (mode_ == TakeSize && !picture_.isNull())
+        resize(picture_.image().size());
+    update();
+}
+
+void ImageBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRect inside = border_ ? rect().adjusted(1, 1, -1, -1) : rect();
+    if (!picture_.isNull()) {
+        if (mode_ == Stretch) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(inside, picture_.image());
+        } else {
+            painter.drawImage(inside.topLeft(), picture_.image());
+        }
+    }
+    if (border_) {
+        painter.setPen(Qt::black);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+}  // namespace morvik

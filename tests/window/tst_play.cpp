@@ -1,0 +1,205 @@
+#include "application.h"
+#include "clock_random.h"
+#include "form1.h"
+#include "recording_player.h"
+
+#include <QDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace morvik;
+using morvik::test::RecordingPlayer;
+
+namespace {
+struct Window {
+    QStringList log;
+    RecordingPlayer MCIWnd1{"MCIWnd1", log};
+    RecordingPlayer MCIWnd2{"MCIWnd2", log};
+    ClockRandom random{[] { return std::uint64_t{3}; }};
+    Form1 form{MCIWnd1, MCIWnd2, random};
+
+    Window()
+    {
+        static_cast<Application *>(qApp)->setKeyPreview(
+            &form, [this](std::int16_t key) { form.Form_KeyPress(key); });
+        form.show();
+        form.activateWindow();
+    }
+    ~Window() { static_cast<Application *>(qApp)->setKeyPreview(nullptr, nullptr); }
+
+    QWidget *keyTarget() { return QApplication::focusWidget() ? QApplication::focusWidget() : &form; }
+
+    QStringList cue(const char *file) const
+    {
+        const QString dir = QDir::currentPath();
+        return {"MCIWnd1: command stop", "MCIWnd1: file " + dir + "/" + file, "MCIWnd1: command play"};
+    }
+
+    // The tray box that shows piece p.
+    int trayOf(int p)
+    {
+        for (int i = 0; i < 100; ++i)
+            if (!(form.game.controls.Picture1[i].picture == form.game.controls.Picture5)
+                && form.state.TrayPiece[i] == p)
+                return i;
+        return -1;
+    }
+};
+}  // namespace
+
+class TestPlay : public QObject {
+    Q_OBJECT
+
+private slots:
+    void slidingGame();
+    void assemblyGame();
+    void assemblyOnTheLastPicture();
+    void effectsSwitch();
+    void titleAnimation();
+    void newGameChosenDuringAYield();
+};
+
+void TestPlay::slidingGame()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    QTest::mouseClick(w.form.Option1, Qt::LeftButton);
+    QCOMPARE(w.form.state.GameMode, 1);
+    QVERIFY(w.form.Option1->isChecked());
+    QCOMPARE(w.form.Label1->text(), QString(" 1"));
+    QVERIFY(w.form.Picture1[99]->isHidden());
+    QVERIFY(!w.form.Picture3->isHidden());
+    for (int n = 0; n < 99; ++n)
+        QVERIFY(!w.form.Picture1[n]->isHidden());
+
+    // Find a key that moves: the tile next to the blank slides into it, on screen.
+    const int x = w.form.state.BlankX, y = w.form.state.BlankY;
+    const bool up = y < 9;
+    const int tile = up ? w.form.state.Grid[x][y + 1] : w.form.state.Grid[x][y - 1];
+    const QPoint before = w.form.Picture1[tile]->pos();
+    w.log.clear();
+    QTest::keyClick(w.keyTarget(), up ? Qt::Key_8 : Qt::Key_2);
+    QCOMPARE(w.form.Picture1[tile]->pos(), QPoint(32 + 24 * x, 112 + 24 * y));
+    QCOMPARE(w.form.Picture1[tile]->pos().y(), before.y() + (up ? -24 : 24));
+    QCOMPARE(w.log, w.cue("move.wav"));
+
+    w.log.clear();
+    QTest::keyClicks(w.keyTarget(), "hopla");
+    QCOMPARE(w.log, w.cue("done.wav"));
+    QCOMPARE(w.form.state.PictureNo, 1);
+    QCOMPARE(w.form.Label1->text(), QString(" 2"));
+    QCOMPARE(w.form.Image1->picture(), w.form.game.controls.Picture6[1]);
+    QCOMPARE(w.form.state.GameMode, 1);
+    QVERIFY(!(w.form.state.BlankX == 9 && w.form.state.BlankY == 9));
+    QVERIFY(w.form.Picture1[99]->isHidden());
+}
+
+void TestPlay::assemblyGame()
+{
+    Window w;
+    QTest::mouseClick(w.form.Option2, Qt::LeftButton);
+    QCOMPARE(w.form.state.GameMode, 2);
+    QCOMPARE(w.form.Picture3->picture(), w.form.game.controls.Picture4);
+    for (int p = 0; p < 100; ++p) {
+        const int from = w.trayOf(p);
+        QVERIFY(from >= 0);
+        w.log.clear();
+        QTest::mouseClick(w.form.Picture1[from], Qt::LeftButton);
+        QCOMPARE(w.form.Picture1[from]->picture().handle(), 0);
+        QTest::mouseClick(w.form.Picture2[p], Qt::LeftButton);
+        if (p < 99) {
+            QCOMPARE(w.form.Picture2[p]->picture(), w.form.game.controls.Picture2[p].picture);
+            QCOMPARE(w.log, w.cue("no.wav") + w.cue("no.wav") + w.cue("Yes.wav"));
+        }
+    }
+    // The last put-down: pick-and-put, correct piece, completion, then the next picture.
+    QCOMPARE(w.log, w.cue("no.wav") + w.cue("no.wav") + w.cue("Yes.wav") + w.cue("done.wav"));
+    QCOMPARE(w.form.state.PictureNo, 1);
+    QCOMPARE(w.form.Label1->text(), QString(" 2"));
+    int shuffled = 0;
+    for (int n = 0; n < 100; ++n) {
+        QCOMPARE(w.form.Picture2[n]->picture(), w.form.game.controls.Picture4);
+        QVERIFY(!w.form.Picture1[n]->isHidden());
+        shuffled += w.form.state.TrayPiece[n] != n;
+    }
+    QVERIFY(shuffled > 50);
+}
+
+void TestPlay::assemblyOnTheLastPicture()
+{
+    Window w;
+    w.form.state.PictureNo = 14;
+    QTest::mouseClick(w.form.Option2, Qt::LeftButton);
+    QCOMPARE(w.form.Label1->text(), QString(" 15"));
+    for (int p = 0; p < 100; ++p) {
+        QTest::mouseClick(w.form.Picture1[w.trayOf(p)], Qt::LeftButton);
+        QTest::mouseClick(w.form.Picture2[p], Qt::LeftButton);
+    }
+    QCOMPARE(w.form.state.PictureNo, 0);
+    QCOMPARE(w.form.Label1->text(), QString(" 1"));
+    QCOMPARE(w.form.Image1->picture(), w.form.game.controls.Picture6[0]);
+}
+
+void TestPlay::effectsSwitch()
+{
+    Window w;
+    QTest::mouseClick(w.form.Option2, Qt::LeftButton);
+    QTest::mouseClick(w.form.Check3, Qt::LeftButton);
+    QVERIFY(!w.form.Check3->isChecked());
+    QCOMPARE(w.form.state.EffectCommand, std::string("stop"));
+    w.log.clear();
+    QTest::mouseClick(w.form.Picture1[0], Qt::LeftButton);
+    QStringList silent = w.cue("no.wav");
+    silent.last() = "MCIWnd1: command stop";
+    QCOMPARE(w.log, silent);
+    QTest::mouseClick(w.form.Check3, Qt::LeftButton);
+    QTest::mouseClick(w.form.Check2, Qt::LeftButton);
+    QTest::mouseClick(w.form.Check2, Qt::LeftButton);
+    QCOMPARE(w.log.mid(3), (QStringList{"MCIWnd2: command STOP", "MCIWnd2: command play"}));
+    QCOMPARE(w.form.state.EffectCommand, std::string("play"));
+}
+
+void TestPlay::titleAnimation()
+{
+    Window w;
+    w.form.Timer1.stop();
+    QVERIFY(w.form.Image2->picture().isNull());
+    for (int tick = 1; tick <= 16; ++tick) {
+        w.form.Timer1_Timer();
+        QCOMPARE(w.form.Image2->picture(), w.form.game.controls.Picture7[tick % 16]);
+        QCOMPARE(w.form.Image2->picture(), w.form.Picture7[tick % 16]->picture());
+    }
+    QCOMPARE(w.form.Image2->geometry(), QRect(317, 16, 266, 74));
+    // The timer itself ticks, also in idle mode.
+    w.form.Timer1.start();
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.form.state.AnimFrame), 2, 2000);
+}
+
+// Sliding chosen, and while its game start waits in a yield, assembly chosen: the assembly game
+// stands as its handler left it and the sliding walk never moves its boxes.
+void TestPlay::newGameChosenDuringAYield()
+{
+    Window w;
+    int ticks = 0;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, [&] { QTest::mouseClick(w.form.Option2, Qt::LeftButton); });
+        ++ticks;
+        QTest::mouseClick(w.form.Option1, Qt::LeftButton);
+    });
+    QTRY_COMPARE(ticks, 1);
+    QCOMPARE(w.form.state.GameMode, 2);
+    QVERIFY(w.form.Option2->isChecked());
+    for (int n = 0; n < 100; ++n) {
+        QCOMPARE(w.form.Picture1[n]->pos(), QPoint(32 + 24 * (n % 10), 112 + 24 * (n / 10)));
+        QVERIFY(!w.form.Picture1[n]->isHidden());
+    }
+}
+
+int main(int argc, char **argv)
+{
+    Application app(argc, argv);
+    TestPlay test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_play.moc"
