@@ -233,14 +233,23 @@ void AudioDevice::render(std::int16_t *out, int frames)
         fluid_player_play(player_);
         playerStarted_ = true;
     }
-    const bool running = fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING;
+    const bool running = songRunning();
     if (!running && fluid_synth_get_active_voice_count(synth_) == 0)
         return;
     fluid_synth_write_s16(synth_, frames, out, 0, 2, out, 1, 2);
     if (running)
         frames_ += static_cast<std::uint64_t>(frames);
-    const bool ended = fluid_player_get_status(player_) == FLUID_PLAYER_DONE;
-    progress_.store(progressWord(epoch, ended, frames_), std::memory_order_release);
+    progress_.store(progressWord(epoch, !songRunning(), frames_), std::memory_order_release);
+}
+
+// The song runs until its last event. The player itself stays "playing" a little longer while the
+// last notes fade; that time is not the song's. Before the first block the song is not read yet
+// and counts no ticks at all.
+bool AudioDevice::songRunning() const
+{
+    const int total = fluid_player_get_total_ticks(player_);
+    return fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING
+        && (total == 0 || fluid_player_get_current_tick(player_) < total);
 }
 
 void AudioDevice::restartSong(unsigned epoch)

@@ -73,6 +73,7 @@ private:
     static void SDLCALL renderHook(void *self, Uint8 *stream, int length);
     void render(std::int16_t *out, int frames);
     void restartSong(unsigned epoch);
+    bool songRunning() const;
 
     std::mutex mutex_;
     bool started_ = false;

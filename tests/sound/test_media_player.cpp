@@ -1,0 +1,454 @@
+#include "fixtures.h"
+#include "media_player.h"
+#include "sound.h"
+
+#include <QtTest>
+
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+
+using morvik::MediaPlayer;
+
+namespace {
+
+// Standard error goes into a file while this lives.
+class StderrCapture {
+public:
+    StderrCapture()
+    {
+        file_.open();
+        std::fflush(stderr);
+        saved_ = ::dup(2);
+        ::dup2(file_.handle(), 2);
+    }
+    ~StderrCapture()
+    {
+        ::dup2(saved_, 2);
+        ::close(saved_);
+    }
+    // The lines of the program's own, leaving out the notes of SDL's disk driver.
+    QStringList lines()
+    {
+        QFile file(file_.fileName());
+        file.open(QIODevice::ReadOnly);
+        return QString::fromLocal8Bit(file.readAll()).split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^morvik: "));
+    }
+
+private:
+    QTemporaryFile file_;
+    int saved_ = -1;
+};
+
+// Polls the condition about every half millisecond, for at most the timeout.
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 60000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QThread::usleep(500);
+    }
+    return true;
+}
+
+// A music player that counts the rewinds it passes on.
+class RewindCounter : public morvik::Player {
+public:
+    explicit RewindCounter(morvik::Player &player) : player_(player) {}
+    void setCommand(const std::string &command) override { player_.setCommand(command); }
+    void setFileName(const std::string &path) override { player_.setFileName(path); }
+    std::int32_t position() override { return player_.position(); }
+    void setPosition(std::int16_t position) override
+    {
+        ++rewinds;
+        player_.setPosition(position);
+    }
+    void setFlag(bool flag) override { player_.setFlag(flag); }
+    void setLevel(std::int16_t level) override { player_.setLevel(level); }
+
+    int rewinds = 0;
+
+private:
+    morvik::Player &player_;
+};
+
+constexpr int Rate = 44100;
+constexpr qint64 BytesPerSecond = Rate * 4;
+
+}  // namespace
+
+class TestMediaPlayer : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    QString output;
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    // For the players made from now on: the rendered stream goes to file, and the disk driver
+    // waits delayMs after each buffer of 46 ms (0: as fast as the machine renders).
+    static void renderTo(const QString &file, int delayMs)
+    {
+        qputenv("SDL_DISKAUDIOFILE", file.toLocal8Bit());
+        qputenv("SDL_DISKAUDIODELAY", QByteArray::number(delayMs));
+    }
+
+    qint64 rendered() const { return QFileInfo(output).size(); }
+
+    // Waits until the device has rendered the given further time.
+    bool renderMore(int ms) const
+    {
+        const qint64 until = rendered() + BytesPerSecond * ms / 1000;
+        return waitFor([&] { return rendered() >= until; });
+    }
+
+    // Returns once the player's device has started: a 10 ms wave has played on it to its end.
+    void warmUp(MediaPlayer &player)
+    {
+        player.setFileName(path("short.wav").toStdString());
+        player.setCommand("play");
+        QVERIFY(waitFor([&] { return player.position() == 10; }));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        output = path("rendered.raw");
+        fixtures::write(path("short.wav"), fixtures::wave(441, 500));
+        fixtures::write(path("cue.wav"), fixtures::wave(4410, 1000));
+    }
+
+    void init()
+    {
+        qputenv("SDL_AUDIODRIVER", "disk");
+        qunsetenv("SDL_SOUNDFONTS");
+        renderTo(output, 10);
+    }
+
+    void songPositionFollowsRenderedAudio()
+    {
+        fixtures::write(path("long.mid"), fixtures::song({{0, 20000}}, 20000));
+        MediaPlayer music;
+        music.setFileName(path("long.mid").toStdString());
+        music.setCommand("play");
+        std::int32_t last = 0;
+        bool monotonic = true;
+        QVERIFY(waitFor([&] {
+            const std::int32_t now = music.position();
+            monotonic = monotonic && now >= last;
+            last = now;
+            return now >= 1500;
+        }));
+        QVERIFY(monotonic);
+
+        // Stopped, the song rests where it is; "play" goes on from there.
+        music.setCommand("STOP");
+        QVERIFY(renderMore(100));
+        const std::int32_t stopped = music.position();
+        QVERIFY(renderMore(500));
+        QCOMPARE(music.position(), stopped);
+        music.setCommand("play");
+        QVERIFY(waitFor([&] { return music.position() >= stopped + 1000; }));
+        QVERIFY(music.position() < stopped + 2000);
+        music.setCommand("stop");
+        QVERIFY(renderMore(100));
+        const std::int32_t end = music.position();
+        QVERIFY(renderMore(200));
+
+        // Two stretches of sound, as long as the position says, with silence where it stood still.
+        const auto runs = fixtures::soundRuns(fixtures::samples(output));
+        QCOMPARE(runs.size(), std::size_t(2));
+        const auto ms = [](std::int64_t frames) { return int(frames * 1000 / Rate); };
+        QVERIFY2(qAbs(ms(runs[0].endFrame - runs[0].startFrame) - stopped) <= 30,
+                 qPrintable(QString("first stretch %1 ms, position %2").arg(ms(runs[0].endFrame - runs[0].startFrame)).arg(stopped)));
+        QVERIFY2(qAbs(ms(runs[1].endFrame - runs[1].startFrame) - (end - stopped)) <= 30,
+                 qPrintable(QString("second stretch %1 ms, position %2").arg(ms(runs[1].endFrame - runs[1].startFrame)).arg(end - stopped)));
+        QVERIFY(ms(runs[1].startFrame - runs[0].endFrame) >= 500);
+    }
+
+    // A short note, a long rest, another note: a rewind in the rest brings the first note back at once.
+    void rewindRestartsTheSong()
+    {
+        fixtures::write(path("rest.mid"), fixtures::song({{0, 500}, {3000, 3500}}, 4000));
+        MediaPlayer music;
+        music.setFileName(path("rest.mid").toStdString());
+        music.setCommand("play");
+        std::int32_t rewoundAt = 0;
+        QVERIFY(waitFor([&] { return (rewoundAt = music.position()) >= 1200; }));
+        music.setPosition(0);
+        QVERIFY(music.position() < 100);
+        QVERIFY(waitFor([&] { return music.position() >= 1200; }));
+        music.setCommand("stop");
+        QVERIFY(renderMore(300));
+
+        const auto runs = fixtures::soundRuns(fixtures::samples(output));
+        QCOMPARE(runs.size(), std::size_t(2));
+        const auto ms = [](std::int64_t frames) { return int(frames * 1000 / Rate); };
+        for (const auto &run : runs)
+            QVERIFY2(ms(run.endFrame - run.startFrame) >= 450 && ms(run.endFrame - run.startFrame) <= 900,
+                     qPrintable(QString("a note of %1 ms").arg(ms(run.endFrame - run.startFrame))));
+        const int restart = ms(runs[1].startFrame - runs[0].startFrame);
+        QVERIFY2(restart >= rewoundAt - 10 && restart <= rewoundAt + 100,
+                 qPrintable(QString("the song began again %1 ms after its start, rewound at %2").arg(restart).arg(rewoundAt)));
+    }
+
+    // Each cue stops the one before; the later cue sounds in full and nothing of the earlier after it.
+    void laterCueCutsEarlierOne()
+    {
+        fixtures::write(path("move.wav"), fixtures::wave(Rate, 1000));
+        fixtures::write(path("no.wav"), fixtures::wave(Rate / 4, 3000));
+        MediaPlayer MCIWnd1, MCIWnd2;
+        morvik::Module1 state;
+        state.AppDir = dir.path().toStdString();
+        state.EffectCommand = "play";
+        morvik::Sound sound(state, MCIWnd1, MCIWnd2);
+        sound.play(morvik::Cue::Move);
+        QVERIFY(waitFor([&] { return MCIWnd1.position() >= 200; }));
+        sound.play(morvik::Cue::PickAndPut);
+        QVERIFY(waitFor([&] { return MCIWnd1.position() == 250; }));
+        QVERIFY(renderMore(100));
+
+        const auto samples = fixtures::samples(output);
+        qsizetype earlier = 0, later = 0, lastEarlier = -1, firstLater = -1, other = 0;
+        for (qsizetype i = 0; i < qsizetype(samples.size()); ++i) {
+            const int level = qAbs(samples[std::size_t(i)]);
+            if (level == 1000) {
+                ++earlier;
+                lastEarlier = i;
+            } else if (level == 3000) {
+                if (firstLater < 0)
+                    firstLater = i;
+                ++later;
+            } else if (level != 0) {
+                ++other;
+            }
+        }
+        QCOMPARE(later, qsizetype(Rate / 4 * 2));
+        QVERIFY(earlier >= Rate / 5 * 2);
+        QVERIFY(earlier < Rate * 2);
+        QVERIFY(lastEarlier < firstLater);
+        QCOMPARE(other, qsizetype(0));
+    }
+
+    void badInput_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("otherUser");
+
+        const QByteArray wave = fixtures::wave(Rate, 1000);
+        const QByteArray song = fixtures::song({{0, 1000}, {1000, 2000}}, 2000);
+        QByteArray garbage(5000, 0);
+        for (int i = 0; i < garbage.size(); ++i)
+            garbage[i] = char((i * 7919 + 13) % 251);
+        fixtures::write(path("empty.wav"), {});
+        fixtures::write(path("empty.mid"), {});
+        fixtures::write(path("cut.wav"), wave.left(wave.size() / 2));
+        fixtures::write(path("cut.mid"), song.chopped(5));
+        fixtures::write(path("garbage.wav"), garbage);
+        fixtures::write(path("garbage.mid"), garbage);
+        fixtures::write(path("wave.MID"), wave);
+        QDir(dir.path()).mkdir("folder.mid");
+        QDir(dir.path()).mkdir("folder.wav");
+        QVERIFY(::mkfifo(path("pipe.wav").toLocal8Bit(), 0644) == 0);
+        fixtures::write(path("huge.wav"), wave);
+        QVERIFY(::truncate(path("huge.wav").toLocal8Bit(), (64 << 20) + 1) == 0);
+        fixtures::write(path("locked.wav"), wave);
+        QVERIFY(::chmod(path("locked.wav").toLocal8Bit(), 0) == 0);
+
+        QTest::newRow("missing wave") << "missing.wav" << "No such file or directory" << false;
+        QTest::newRow("missing song") << "missing.mid" << "No such file or directory" << false;
+        QTest::newRow("empty wave") << "empty.wav" << "empty file" << false;
+        QTest::newRow("empty song") << "empty.mid" << "empty file" << false;
+        QTest::newRow("truncated wave") << "cut.wav" << "not a playable wave file" << false;
+        QTest::newRow("truncated song") << "cut.mid" << "not a standard MIDI file" << false;
+        QTest::newRow("garbage wave") << "garbage.wav" << "not a playable wave file" << false;
+        QTest::newRow("garbage song") << "garbage.mid" << "not a standard MIDI file" << false;
+        QTest::newRow("wave named as a song") << "wave.MID" << "not a standard MIDI file" << false;
+        QTest::newRow("directory named as a song") << "folder.mid" << "not a regular file" << false;
+        QTest::newRow("directory named as a wave") << "folder.wav" << "not a regular file" << false;
+        QTest::newRow("named pipe") << "pipe.wav" << "not a regular file" << false;
+        QTest::newRow("larger than 64 MiB") << "huge.wav" << "larger than 64 MiB" << false;
+        // Root reads any file; the file system user is changed on this thread alone to someone else.
+        QTest::newRow("unreadable") << "locked.wav" << "Permission denied" << true;
+    }
+
+    void badInput()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
+        QFETCH(bool, otherUser);
+        MediaPlayer player;
+        warmUp(player);
+        StderrCapture errors;
+        const qint64 start = rendered();
+        const std::string file = path(name).toStdString();
+        const uid_t user = ::geteuid();
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (otherUser && user == 0)
+                ::setfsuid(65534);
+            player.setFileName(file);
+            if (otherUser && user == 0)
+                ::setfsuid(user);
+            player.setCommand("play");
+            player.setPosition(0);
+            player.setCommand("play");
+        }
+        QCOMPARE(player.position(), 0);
+        QVERIFY(renderMore(500));
+
+        const auto samples = fixtures::samples(output);
+        // Skip the buffers that may still hold the warm-up wave.
+        const auto from = std::size_t(start / 2 + 2 * 2048 * 2);
+        QVERIFY(std::all_of(samples.begin() + qMin(from, samples.size()), samples.end(), [](std::int16_t s) { return s == 0; }));
+        const QStringList lines = errors.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].contains(QString::fromStdString(file)) && lines[0].contains(reason), qPrintable(lines[0]));
+    }
+
+    void flagSwitchesTheReports()
+    {
+        MediaPlayer player;
+        warmUp(player);
+        StderrCapture errors;
+        player.setFlag(false);
+        player.setFileName(path("missing.wav").toStdString());
+        player.setCommand("play");
+        QCOMPARE(errors.lines().size(), 0);
+        player.setFlag(true);
+        player.setFileName(path("missing.wav").toStdString());
+        QCOMPARE(errors.lines().size(), 1);
+    }
+
+    void noAudioDevice()
+    {
+        fixtures::write(path("tune.mid"), fixtures::song({{0, 1000}}, 1000));
+        qputenv("SDL_AUDIODRIVER", "no-such-driver");
+        StderrCapture errors;
+        {
+            MediaPlayer MCIWnd1, MCIWnd2;
+            MCIWnd2.setFileName(path("tune.mid").toStdString());
+            MCIWnd2.setCommand("play");
+            MCIWnd1.setFileName(path("cue.wav").toStdString());
+            MCIWnd1.setCommand("play");
+            QVERIFY(waitFor([&] { return !errors.lines().isEmpty(); }));
+            MCIWnd1.setFileName(path("missing.wav").toStdString());
+            MCIWnd2.setPosition(0);
+            QCOMPARE(MCIWnd1.position(), 0);
+            QCOMPARE(MCIWnd2.position(), 0);
+        }
+        const QStringList lines = errors.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].contains("no audio device"), qPrintable(lines[0]));
+    }
+
+    void noSoundFontKeepsTheEffects()
+    {
+        fixtures::write(path("tune.mid"), fixtures::song({{0, 1000}}, 1000));
+        qputenv("SDL_SOUNDFONTS", path("none.sf2").toLocal8Bit());
+        StderrCapture errors;
+        MediaPlayer MCIWnd1, MCIWnd2;
+        MCIWnd2.setFileName(path("tune.mid").toStdString());
+        MCIWnd2.setCommand("play");
+        MCIWnd1.setFileName(path("cue.wav").toStdString());
+        MCIWnd1.setCommand("play");
+        QVERIFY(waitFor([&] { return MCIWnd1.position() == 100; }));
+        QVERIFY(renderMore(200));
+        QCOMPARE(MCIWnd2.position(), 0);
+        const auto samples = fixtures::samples(output);
+        QCOMPARE(std::count_if(samples.begin(), samples.end(), [](std::int16_t s) { return s != 0; }), 4410 * 2);
+        const QStringList lines = errors.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].contains("no General MIDI soundfont"), qPrintable(lines[0]));
+    }
+
+    // Players that go away before their device has started drop what they had asked for.
+    void destroyedWhileStarting()
+    {
+        for (int round = 0; round < 3; ++round) {
+            MediaPlayer MCIWnd1, MCIWnd2;
+            MCIWnd2.setFileName(path("tune.mid").toStdString());
+            MCIWnd2.setCommand("play");
+            MCIWnd1.setFileName(path("cue.wav").toStdString());
+            MCIWnd1.setCommand("play");
+        }
+    }
+
+    // The game's music at full speed: the loop watch of every tick rewinds the song once it has
+    // passed the loop point, and the music check box stops it and lets it go on.
+    void musicLoops()
+    {
+        std::vector<fixtures::Note> notes;
+        for (int ms = 0; ms < 88000; ms += 1000)
+            notes.push_back({ms, ms + 900});
+        fixtures::write(path("ST.Mid"), fixtures::song(notes, 88000));
+        renderTo("/dev/null", 0);
+        MediaPlayer MCIWnd1, player2;
+        RewindCounter MCIWnd2(player2);
+        morvik::Module1 state;
+        state.AppDir = dir.path().toStdString();
+        morvik::Sound sound(state, MCIWnd1, MCIWnd2);
+        sound.setUpMusic();
+
+        std::int32_t highest = 0;
+        QVERIFY(waitFor([&] {
+            highest = qMax(highest, player2.position());
+            sound.loopWatch();
+            return MCIWnd2.rewinds > 0;
+        }));
+        QVERIFY(highest <= 86800 + 1000);
+        QVERIFY(player2.position() < 5000);
+        QVERIFY(waitFor([&] {
+            sound.loopWatch();
+            return player2.position() > 5000;
+        }));
+        QCOMPARE(MCIWnd2.rewinds, 1);
+
+        sound.switchMusic(0);
+        QTest::qWait(20);
+        const std::int32_t stopped = player2.position();
+        for (int tick = 0; tick < 100; ++tick) {
+            sound.loopWatch();
+            QThread::usleep(1000);
+        }
+        QCOMPARE(player2.position(), stopped);
+        sound.switchMusic(1);
+        QVERIFY(waitFor([&] {
+            sound.loopWatch();
+            return player2.position() > stopped + 1000;
+        }));
+        QCOMPARE(MCIWnd2.rewinds, 1);
+    }
+
+    void songEndingBeforeTheLoopPointPlaysOnce()
+    {
+        fixtures::write(path("ST.Mid"), fixtures::song({{0, 1000}, {85000, 86000}}, 86000));
+        renderTo("/dev/null", 0);
+        MediaPlayer MCIWnd1, player2;
+        RewindCounter MCIWnd2(player2);
+        morvik::Module1 state;
+        state.AppDir = dir.path().toStdString();
+        morvik::Sound sound(state, MCIWnd1, MCIWnd2);
+        sound.setUpMusic();
+        QVERIFY(waitFor([&] {
+            sound.loopWatch();
+            return player2.position() >= 86000;
+        }));
+        for (int tick = 0; tick < 200; ++tick) {
+            sound.loopWatch();
+            QThread::usleep(1000);
+        }
+        QVERIFY(player2.position() <= 86800);
+        QCOMPARE(MCIWnd2.rewinds, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMediaPlayer)
+#include "test_media_player.moc"
