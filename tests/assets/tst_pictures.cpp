@@ -2,6 +2,10 @@
 
 #include <QTest>
 
+#include <array>
+#include <cmath>
+#include <vector>
+
 using namespace morvik::assets;
 
 class TestPictures : public QObject {
@@ -11,6 +15,8 @@ private slots:
     void sizesAndDepths();
     void markerIsARedQuestionMarkOnWhite();
     void legendsLieInsideTheirPlaces();
+    void everyCellOfEveryPictureIsDistinct();
+    void framesFlowRoundTheCycle();
 };
 
 void TestPictures::sizesAndDepths()
@@ -107,6 +113,77 @@ void TestPictures::legendsLieInsideTheirPlaces()
             for (int x = ring.left(); x <= ring.right(); ++x)
                 QVERIFY2(box.contains(x, y) || !dark(x, y), qPrintable(QString("%1: ink at %2,%3").arg(name).arg(x).arg(y)));
     }
+}
+
+// A piece can only be placed by its looks if no two cells of a picture are alike: every pair of
+// cells differs by at least 6 of 255 on average over all channels, and at most five cells
+// are nearly flat (standard deviation under 3).
+void TestPictures::everyCellOfEveryPictureIsDistinct()
+{
+    QStringList faults;
+    for (int index = 0; index < 15; ++index) {
+        const QImage picture = puzzlePicture(index);
+        std::vector<std::array<quint8, 24 * 24 * 3>> cells(100);
+        int flat = 0;
+        for (int n = 0; n < 100; ++n) {
+            const int left = 24 * (n % 10), top = 24 * (n / 10);
+            double sum = 0, squares = 0;
+            for (int y = 0; y < 24; ++y) {
+                const uchar *line = picture.constScanLine(top + y) + 3 * left;
+                std::copy(line, line + 72, cells[n].begin() + 72 * y);
+                for (int i = 0; i < 72; ++i) {
+                    sum += line[i];
+                    squares += double(line[i]) * line[i];
+                }
+            }
+            const double mean = sum / cells[n].size();
+            flat += std::sqrt(squares / cells[n].size() - mean * mean) < 3;
+        }
+        double smallest = 255;
+        std::pair<int, int> closest;
+        for (int a = 0; a < 100; ++a)
+            for (int b = a + 1; b < 100; ++b) {
+                int total = 0;
+                for (std::size_t i = 0; i < cells[a].size(); ++i)
+                    total += std::abs(int(cells[a][i]) - int(cells[b][i]));
+                const double difference = double(total) / cells[a].size();
+                if (difference < smallest) {
+                    smallest = difference;
+                    closest = {a, b};
+                }
+            }
+        qInfo("picture %2d: smallest pair difference %.2f (cells %d and %d), flat cells %d", index, smallest,
+              closest.first, closest.second, flat);
+        if (smallest < 6 || flat > 5)
+            faults.append(QString::number(index));
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable("pictures with cells alike: " + faults.join(", ")));
+}
+
+// The banner moves in every step, and the step from the last frame back to the first is no
+// bigger than the steps between neighbours (with a tenth to spare: a jump back to a start
+// would be several times as large).
+void TestPictures::framesFlowRoundTheCycle()
+{
+    QList<QImage> frames;
+    for (int i = 0; i < 16; ++i)
+        frames.append(animationFrame(i));
+    const auto difference = [](const QImage &a, const QImage &b) {
+        qint64 total = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.bytesPerLine(); ++x)
+                total += std::abs(int(a.constScanLine(y)[x]) - int(b.constScanLine(y)[x]));
+        return double(total) / (a.height() * a.bytesPerLine());
+    };
+    for (int a = 0; a < 16; ++a)
+        for (int b = a + 1; b < 16; ++b)
+            QVERIFY2(frames[a] != frames[b], qPrintable(QString("frames %1 and %2").arg(a).arg(b)));
+    double largestStep = 0;
+    for (int i = 0; i < 15; ++i)
+        largestStep = std::max(largestStep, difference(frames[i], frames[i + 1]));
+    const double wrap = difference(frames[15], frames[0]);
+    qInfo("largest step between neighbours %.2f, from frame 15 to 0 %.2f", largestStep, wrap);
+    QVERIFY(wrap <= 1.1 * largestStep);
 }
 
 QTEST_GUILESS_MAIN(TestPictures)

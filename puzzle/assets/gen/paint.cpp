@@ -71,14 +71,18 @@ double fractalNoise(double x, double y, double period, int octaves, std::uint32_
     return sum / total;
 }
 
-void addGrain(QImage &image, double amount, double coarse, std::uint32_t seed)
+void addGrain(QImage &image, double wash, double tooth, double speckle, std::uint32_t seed)
 {
     Random random(seed);
+    // Value noise spreads about 0.2 around its middle; uniform noise on [-1.73, 1.73] has a
+    // standard deviation of one.
+    constexpr double noiseSpread = 0.2, unitUniform = 1.732;
     for (int y = 0; y < image.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            const double n = (fractalNoise(x, y, coarse, 3, seed) - 0.5) * 2 * amount
-                             + random.range(-0.5, 0.5) * amount;
+            const double n = (valueNoise(x, y, 36, seed) - 0.5) / noiseSpread * wash
+                             + (valueNoise(x, y, 2.5, seed + 1) - 0.5) / noiseSpread * tooth
+                             + random.range(-unitUniform, unitUniform) * speckle;
             const auto shift = [n](int c) { return std::clamp(int(std::lround(c + n)), 0, 255); };
             line[x] = qRgb(shift(qRed(line[x])), shift(qGreen(line[x])), shift(qBlue(line[x])));
         }

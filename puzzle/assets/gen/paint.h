@@ -35,8 +35,9 @@ double valueNoise(double x, double y, double period, std::uint32_t seed);
 // Sum of `octaves` layers of value noise, each twice as fine and half as strong; in [0, 1].
 double fractalNoise(double x, double y, double period, int octaves, std::uint32_t seed);
 
-// Adds a grain of +-amount to every pixel, brighter and darker by fractal noise plus fine speckle.
-void addGrain(QImage &image, double amount, double coarse, std::uint32_t seed);
+// Gives the picture the look of paint on paper: a mottled wash, the tooth of the paper and a
+// fine speckle, each of the given standard deviation, brighten and darken every pixel.
+void addGrain(QImage &image, double wash, double tooth, double speckle, std::uint32_t seed);
 
 QColor mix(const QColor &a, const QColor &b, double t);
 
