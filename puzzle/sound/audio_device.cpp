@@ -101,6 +101,8 @@ void AudioDevice::start()
         queued.second();
     queued_.clear();
     started_ = true;
+    // SDL keeps an error buffer for every thread that calls it; this thread's ends here.
+    SDL_TLSCleanup();
 }
 
 void AudioDevice::startSynth()
