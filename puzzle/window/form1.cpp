@@ -113,6 +113,10 @@ void Form1::createControls()
     Label2 = new QLabel("Velto 25.11.00", client);
     Label2->setGeometry(design(8040, 6000, 1095, 255));
     Label2->setToolTip("Quilb from VELTO in 25/10/00");
+    QFont credit("Arial");
+    credit.setStyleHint(QFont::SansSerif);
+    credit.setPointSize(8);
+    Label2->setFont(credit);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Image2 = new ImageBox(client, design(4750, 240, 3855, 1095), ImageBox::TakeSize, false);

@@ -129,6 +129,10 @@ void TestForm1::captionsAndToolTips()
     QCOMPARE(QFontInfo(w.form.Label1->font()).family(), QString("Liberation Serif"));
     QCOMPARE(w.form.Label2->text(), QString("Velto 25.11.00"));
     QCOMPARE(w.form.Label2->toolTip(), QString("Quilb from VELTO in 25/10/00"));
+    // Its lowest two rows lie outside the client area; the text stays whole above them.
+    const QFontMetrics credit(w.form.Label2->font());
+    QVERIFY(credit.horizontalAdvance(w.form.Label2->text()) <= w.form.Label2->width());
+    QVERIFY(credit.height() <= w.form.Label2->height() - 2);
     QCOMPARE(w.form.Label3->text(), QString("x"));
     QCOMPARE(w.form.Label3->toolTip(), QString::fromUtf8("Vysko\u010d..."));
     QCOMPARE(w.form.Label3->toolTip().at(5).unicode(), 0x010d);
