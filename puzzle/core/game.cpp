@@ -12,7 +12,10 @@ constexpr std::int16_t cheatWord[5] = {'h', 'o', 'p', 'l', 'a'};
 
 std::string numberText(int value)
 {
-    return (value >= 0 ? " " : "") + std::to_string(value);
+    std::string text = std::to_string(value);
+    if (value >= 0)
+        text.insert(text.begin(), ' ');
+    return text;
 }
 
 Game::Game(Module1 &state, CuePlayer &cues, Random &random, EventLoop &loop)

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QScreen>
 
 namespace morvik {
@@ -15,6 +17,17 @@ namespace morvik {
 namespace {
 constexpr QColor red(255, 0, 0);
 }  // namespace
+
+Backdrop::Backdrop(QWidget *parent, QImage picture) : QWidget(parent), picture_(std::move(picture))
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void Backdrop::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    painter.drawImage(event->rect(), picture_, event->rect());
+}
 
 Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)
     : QWidget(nullptr, Qt::FramelessWindowHint), sound(state, MCIWnd1, MCIWnd2),
@@ -27,19 +40,17 @@ Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)
     frame.setColor(QPalette::Window, Qt::black);
     setPalette(frame);
 
-    client = new QWidget(this);
+    client = new Backdrop(this, assets::background());
     client->setGeometry(1, 1, 610, 415);
-    client->setAutoFillBackground(true);
-    QPalette backdrop = client->palette();
-    backdrop.setBrush(QPalette::Window, QPixmap::fromImage(assets::background()));
-    client->setPalette(backdrop);
 
     Controls &k = game.controls;
     k.Picture4 = Picture(assets::emptyCellMarker());
     for (int i = 0; i < 15; ++i)
-        k.Picture6[i] = Picture(std::function<QImage()>([i] { return assets::puzzlePicture(i); }));
+        k.Picture6[i] = Picture(std::function<QImage()>(
+            [i] { return assets::puzzlePicture(i).convertToFormat(QImage::Format_RGB32); }));
     for (int i = 0; i < 16; ++i)
-        k.Picture7[i] = Picture(std::function<QImage()>([i] { return assets::animationFrame(i); }));
+        k.Picture7[i] = Picture(std::function<QImage()>(
+            [i] { return assets::animationFrame(i).convertToFormat(QImage::Format_RGB32); }));
 
     createControls();
     Form_Load();
@@ -55,6 +66,8 @@ Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)
 void Form1::createControls()
 {
     const QColor buttonFace = palette().color(QPalette::Button);
+    QPalette redText = palette();
+    redText.setColor(QPalette::WindowText, red);
     const Controls &k = game.controls;
     auto tray = [&](int n) {
         Picture1[n] = new PictureBox(client, design(480 + 360 * (n % 10), 1680 + 360 * (n / 10), 360, 360),
@@ -106,7 +119,7 @@ void Form1::createControls()
     close.setPointSize(12);
     close.setBold(true);
     Label3->setFont(close);
-    Label3->setStyleSheet("color: rgb(255, 0, 0)");
+    Label3->setPalette(redText);
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label3->onClick = [this] { Label3_Click(); };
 
@@ -129,7 +142,7 @@ void Form1::createControls()
     number.setPointSizeF(50.25);
     number.setBold(true);
     Label1->setFont(number);
-    Label1->setStyleSheet("color: rgb(255, 0, 0)");
+    Label1->setPalette(redText);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     for (QLabel *label : {Label1, Label2, static_cast<QLabel *>(Label3)})

@@ -25,6 +25,19 @@ constexpr QRect design(int left, int top, int width, int height)
     return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
 }
 
+// The window's background picture, drawn unscaled from the top left.
+class Backdrop : public QWidget {
+public:
+    Backdrop(QWidget *parent, QImage picture);
+    const QImage &picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage picture_;
+};
+
 // The game's one window: a frameless 610 x 415 client area inside a one-pixel border, the
 // controls at their design places, and the handlers of its events. The handlers pass each event
 // to the rules and then draw what the rules hold.
@@ -45,7 +58,7 @@ public:
     void Picture1_Click(std::int16_t &Index);
     void Picture2_Click(std::int16_t &Index);
 
-    QWidget *client;
+    Backdrop *client;
     PictureBox *Picture1[100];
     PictureBox *Picture2[100];
     PictureBox *Picture3;

@@ -54,7 +54,7 @@ void TestForm1::windowIsFixedAndCentred()
     QVERIFY(qAbs(w.form.geometry().center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(w.form.geometry().center().y() - screen.center().y()) <= 1);
     QVERIFY(!w.form.windowIcon().isNull());
-    QCOMPARE(w.form.client->palette().brush(QPalette::Window).texture().size(), QSize(611, 428));
+    QCOMPARE(w.form.client->picture().size(), QSize(611, 428));
 }
 
 void TestForm1::controlsAtTheirDesignPlaces_data()
