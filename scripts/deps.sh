@@ -14,8 +14,8 @@ packages=(
   fonts-liberation fonts-liberation2 fontconfig
   # benchmarks
   libbenchmark-dev
-  # a display for the whole-screen test and the start-up benchmark
-  xvfb xauth
+  # a private display for the start-up benchmark
+  xvfb xauth python3-xlib
 )
 
 missing=()
