@@ -189,12 +189,14 @@ void Form1::Form_KeyPress(std::int16_t &KeyAscii)
     handle([&] { game.KeyPress(KeyAscii); });
 }
 
+// A tick changes only the animation display, so only that is redrawn.
 void Form1::Timer1_Timer()
 {
-    handle([&] {
-        game.AdvanceAnimation();
-        sound.loopWatch();
-    });
+    if (game.closed())
+        return;
+    game.AdvanceAnimation();
+    Image2->setPicture(game.controls.Image2);
+    sound.loopWatch();
 }
 
 void Form1::Option1_Click()
