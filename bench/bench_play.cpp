@@ -76,7 +76,8 @@ int main(int argc, char **argv)
     morvik::Form1 window(MCIWnd1, MCIWnd2, random);
     app.setKeyPreview(&window, [&window](std::int16_t key) { window.Form_KeyPress(key); });
     window.show();
-    QTest::qWaitForWindowExposed(&window);
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
     form = &window;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
