@@ -1,7 +1,4 @@
-#include "application.h"
-#include "clock_random.h"
-#include "form1.h"
-#include "recording_player.h"
+#include "window_fixture.h"
 
 #include <QDir>
 #include <QTest>
@@ -10,20 +7,7 @@
 #include <memory>
 
 using namespace morvik;
-using morvik::test::RecordingPlayer;
-
-namespace {
-// A window with recording players and a fixed clock.
-struct Window {
-    QStringList log;
-    RecordingPlayer MCIWnd1{"MCIWnd1", log};
-    RecordingPlayer MCIWnd2{"MCIWnd2", log};
-    ClockRandom random{[] { return std::uint64_t{1}; }};
-    Form1 form{MCIWnd1, MCIWnd2, random};
-};
-
-Application *application() { return static_cast<Application *>(qApp); }
-}  // namespace
+using morvik::test::Window;
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -213,10 +197,8 @@ void TestForm1::keysReachTheWindowWhateverHasTheFocus()
 {
     QFETCH(QString, focus);
     Window w;
-    application()->setKeyPreview(&w.form, [&w](std::int16_t key) { w.form.Form_KeyPress(key); });
     w.form.Option1_Click();
-    w.form.show();
-    w.form.activateWindow();
+    w.open();
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     const std::map<QString, QWidget *> controls{
         {"Option1", w.form.Option1}, {"Option2", w.form.Option2}, {"Option3", w.form.Option3},
@@ -227,7 +209,7 @@ void TestForm1::keysReachTheWindowWhateverHasTheFocus()
     else
         target->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), focus == "window" ? nullptr : target);
-    QWidget *receiver = QApplication::focusWidget() ? QApplication::focusWidget() : &w.form;
+    QWidget *receiver = w.keyTarget();
 
     const std::int16_t blankY = w.form.state.BlankY;
     QTest::keyClick(receiver, Qt::Key_Q);
@@ -243,7 +225,6 @@ void TestForm1::keysReachTheWindowWhateverHasTheFocus()
         QVERIFY(static_cast<QAbstractButton *>(target)->isChecked());
         QCOMPARE(int(w.form.state.GameMode), focus == "Option2" ? 2 : 0);
     }
-    application()->setKeyPreview(nullptr, nullptr);
 }
 
 void TestForm1::exitEndsCleanly()

@@ -1,51 +1,12 @@
-#include "application.h"
-#include "clock_random.h"
-#include "form1.h"
-#include "recording_player.h"
+#include "window_fixture.h"
 
 #include <QDir>
 #include <QTest>
 #include <QTimer>
 
 using namespace morvik;
-using morvik::test::RecordingPlayer;
+using morvik::test::Window;
 
-namespace {
-struct Window {
-    QStringList log;
-    RecordingPlayer MCIWnd1{"MCIWnd1", log};
-    RecordingPlayer MCIWnd2{"MCIWnd2", log};
-    ClockRandom random{[] { return std::uint64_t{3}; }};
-    Form1 form{MCIWnd1, MCIWnd2, random};
-
-    Window()
-    {
-        static_cast<Application *>(qApp)->setKeyPreview(
-            &form, [this](std::int16_t key) { form.Form_KeyPress(key); });
-        form.show();
-        form.activateWindow();
-    }
-    ~Window() { static_cast<Application *>(qApp)->setKeyPreview(nullptr, nullptr); }
-
-    QWidget *keyTarget() { return QApplication::focusWidget() ? QApplication::focusWidget() : &form; }
-
-    QStringList cue(const char *file) const
-    {
-        const QString dir = QDir::currentPath();
-        return {"MCIWnd1: command stop", "MCIWnd1: file " + dir + "/" + file, "MCIWnd1: command play"};
-    }
-
-    // The tray box that shows piece p.
-    int trayOf(int p)
-    {
-        for (int i = 0; i < 100; ++i)
-            if (!(form.game.controls.Picture1[i].picture == form.game.controls.Picture5)
-                && form.state.TrayPiece[i] == p)
-                return i;
-        return -1;
-    }
-};
-}  // namespace
 
 class TestPlay : public QObject {
     Q_OBJECT
@@ -62,6 +23,7 @@ private slots:
 void TestPlay::slidingGame()
 {
     Window w;
+    w.open();
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     QTest::mouseClick(w.form.Option1, Qt::LeftButton);
     QCOMPARE(w.form.state.GameMode, 1);
@@ -97,6 +59,7 @@ void TestPlay::slidingGame()
 void TestPlay::assemblyGame()
 {
     Window w;
+    w.open();
     QTest::mouseClick(w.form.Option2, Qt::LeftButton);
     QCOMPARE(w.form.state.GameMode, 2);
     QCOMPARE(w.form.Picture3->picture(), w.form.game.controls.Picture4);
@@ -128,6 +91,7 @@ void TestPlay::assemblyGame()
 void TestPlay::assemblyOnTheLastPicture()
 {
     Window w;
+    w.open();
     w.form.state.PictureNo = 14;
     QTest::mouseClick(w.form.Option2, Qt::LeftButton);
     QCOMPARE(w.form.Label1->text(), QString(" 15"));
@@ -143,6 +107,7 @@ void TestPlay::assemblyOnTheLastPicture()
 void TestPlay::effectsSwitch()
 {
     Window w;
+    w.open();
     QTest::mouseClick(w.form.Option2, Qt::LeftButton);
     QTest::mouseClick(w.form.Check3, Qt::LeftButton);
     QVERIFY(!w.form.Check3->isChecked());
@@ -162,6 +127,7 @@ void TestPlay::effectsSwitch()
 void TestPlay::titleAnimation()
 {
     Window w;
+    w.open();
     w.form.Timer1.stop();
     QVERIFY(w.form.Image2->picture().isNull());
     for (int tick = 1; tick <= 16; ++tick) {
@@ -180,6 +146,7 @@ void TestPlay::titleAnimation()
 void TestPlay::newGameChosenDuringAYield()
 {
     Window w;
+    w.open();
     int ticks = 0;
     QTimer::singleShot(0, [&] {
         QTimer::singleShot(0, [&] { QTest::mouseClick(w.form.Option2, Qt::LeftButton); });

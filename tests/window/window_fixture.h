@@ -1,0 +1,79 @@
+#pragma once
+
+#include "application.h"
+#include "clock_random.h"
+#include "form1.h"
+#include "player.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QString>
+#include <QStringList>
+
+namespace morvik::test {
+
+// A media player that writes down every operation, one shared log for both players.
+class RecordingPlayer : public Player {
+public:
+    RecordingPlayer(QString name, QStringList &log) : name_(std::move(name)), log_(log) {}
+
+    void setCommand(const std::string &command) override { note("command " + command); }
+    void setFileName(const std::string &path) override { note("file " + path); }
+    std::int32_t position() override { return position_; }
+    void setPosition(std::int16_t position) override
+    {
+        position_ = position;
+        note("position " + std::to_string(position));
+    }
+    void setFlag(bool flag) override { note(flag ? "flag true" : "flag false"); }
+    void setLevel(std::int16_t level) override { note("level " + std::to_string(level)); }
+
+    std::int32_t position_ = 0;
+
+private:
+    void note(const std::string &what) { log_ << name_ + ": " + QString::fromStdString(what); }
+    QString name_;
+    QStringList &log_;
+};
+
+// The window with recording players and a fixed clock.
+struct Window {
+    QStringList log;
+    RecordingPlayer MCIWnd1{"MCIWnd1", log};
+    RecordingPlayer MCIWnd2{"MCIWnd2", log};
+    ClockRandom random{[] { return std::uint64_t{1}; }};
+    Form1 form{MCIWnd1, MCIWnd2, random};
+
+    ~Window() { application()->setKeyPreview(nullptr, nullptr); }
+
+    static Application *application() { return static_cast<Application *>(qApp); }
+
+    // Shows the window, with every typed key going to its key handler first.
+    void open()
+    {
+        application()->setKeyPreview(&form, [this](std::int16_t key) { form.Form_KeyPress(key); });
+        form.show();
+        form.activateWindow();
+    }
+
+    QWidget *keyTarget() { return QApplication::focusWidget() ? QApplication::focusWidget() : &form; }
+
+    // What a cue sends to the effect player.
+    QStringList cue(const char *file) const
+    {
+        const QString dir = QDir::currentPath();
+        return {"MCIWnd1: command stop", "MCIWnd1: file " + dir + "/" + file, "MCIWnd1: command play"};
+    }
+
+    // The tray box that shows piece p.
+    int trayOf(int p)
+    {
+        for (int i = 0; i < 100; ++i)
+            if (!(form.game.controls.Picture1[i].picture == form.game.controls.Picture5)
+                && form.state.TrayPiece[i] == p)
+                return i;
+        return -1;
+    }
+};
+
+}  // namespace morvik::test
