@@ -1,6 +1,7 @@
 #include "audio_device.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -49,7 +50,26 @@ std::vector<std::string> soundFonts(fluid_settings_t *settings)
     return fonts;
 }
 
+std::mutex startGate;
+std::condition_variable startReleased;
+bool startHeld = false;
+
 }  // namespace
+
+void AudioDevice::holdStart()
+{
+    std::lock_guard lock(startGate);
+    startHeld = true;
+}
+
+void AudioDevice::releaseStart()
+{
+    {
+        std::lock_guard lock(startGate);
+        startHeld = false;
+    }
+    startReleased.notify_all();
+}
 
 std::shared_ptr<AudioDevice> AudioDevice::shared()
 {
@@ -68,6 +88,7 @@ AudioDevice::AudioDevice() : starter_([this] { start(); }) {}
 
 AudioDevice::~AudioDevice()
 {
+    releaseStart();
     starter_.join();
     if (open_) {
         Mix_HookMusic(nullptr, nullptr);
@@ -86,6 +107,10 @@ AudioDevice::~AudioDevice()
 
 void AudioDevice::start()
 {
+    {
+        std::unique_lock lock(startGate);
+        startReleased.wait(lock, [] { return !startHeld; });
+    }
     // The program keeps its own SIGINT and SIGTERM behaviour: ending at once.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // A wave file cut short is refused, not played up to the cut.

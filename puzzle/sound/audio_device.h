@@ -36,6 +36,9 @@ public:
 
     // The device of the process, started by the first player and closed after the last one.
     static std::shared_ptr<AudioDevice> shared();
+    // While held, a device's start waits; releasing lets it go on. A device going away releases it.
+    static void holdStart();
+    static void releaseStart();
 
     AudioDevice();
     ~AudioDevice();

@@ -114,6 +114,16 @@ void countFrames(int, void *, int length, void *frames)
 
 MediaPlayer::MediaPlayer() : device_(AudioDevice::shared()), channel_(device_->newChannel()) {}
 
+void MediaPlayer::holdAudioStart()
+{
+    AudioDevice::holdStart();
+}
+
+void MediaPlayer::releaseAudioStart()
+{
+    AudioDevice::releaseStart();
+}
+
 MediaPlayer::~MediaPlayer()
 {
     if (device_->forget(this))

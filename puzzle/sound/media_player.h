@@ -33,6 +33,12 @@ class MediaPlayer : public Player {
 public:
     MediaPlayer();
     ~MediaPlayer() override;
+
+    // The audio device opens on a thread of its own when the first player is made, and what the
+    // players are told meanwhile waits for it. A program can hold the opening back, for instance
+    // until its window is on the screen, so that the two do not compete for the processor.
+    static void holdAudioStart();
+    static void releaseAudioStart();
     MediaPlayer(const MediaPlayer &) = delete;
     MediaPlayer &operator=(const MediaPlayer &) = delete;
 

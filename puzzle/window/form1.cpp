@@ -27,6 +27,8 @@ void Backdrop::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     painter.drawImage(event->rect(), picture_, event->rect());
+    if (onFirstPaint)
+        std::exchange(onFirstPaint, nullptr)();
 }
 
 Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 
 namespace morvik {
 
@@ -30,6 +31,8 @@ class Backdrop : public QWidget {
 public:
     Backdrop(QWidget *parent, QImage picture);
     const QImage &picture() const { return picture_; }
+    // Called once, when the window is first drawn.
+    std::function<void()> onFirstPaint;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -59,8 +59,11 @@ void ImageBox::setPicture(const Picture &picture)
     if (picture == picture_)
         return;
     picture_ = picture;
-    if (mode_ == TakeSize && !picture_.isNull())
+    if (mode_ == TakeSize && !picture_.isNull()) {
         resize(picture_.image().size());
+        // The picture covers it all: nothing behind it needs drawing first.
+        setAttribute(Qt::WA_OpaquePaintEvent, !picture_.image().hasAlphaChannel());
+    }
     update();
 }
 

@@ -381,6 +381,30 @@ private slots:
         }
     }
 
+    // A held start: nothing is opened or played until the release, then what was asked plays.
+    // Players going away while it is held do not wait for a release.
+    void heldStartWaitsForTheRelease()
+    {
+        QFile::remove(output);
+        MediaPlayer::holdAudioStart();
+        {
+            MediaPlayer MCIWnd1;
+            MCIWnd1.setFileName(path("cue.wav").toStdString());
+            MCIWnd1.setCommand("play");
+            QTest::qWait(300);
+            QCOMPARE(MCIWnd1.position(), 0);
+            QCOMPARE(rendered(), 0);
+            MediaPlayer::releaseAudioStart();
+            QVERIFY(waitFor([&] { return MCIWnd1.position() == 100; }));
+        }
+        MediaPlayer::holdAudioStart();
+        {
+            MediaPlayer MCIWnd1;
+            MCIWnd1.setCommand("play");
+        }
+        MediaPlayer::releaseAudioStart();
+    }
+
     // The game's music at full speed: the loop watch of every tick rewinds the song once it has
     // passed the loop point, and the music check box stops it and lets it go on.
     void musicLoops()
