@@ -64,51 +64,67 @@ Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)
     Timer1.start(100);
 }
 
-// Created in the design's order: where controls overlap, the later one lies above.
+// A control array's design: box n at (left, top) of the given function of n, all of one size.
+static PictureArray::Design array(int count, QPoint (*place)(int), int width, int height,
+                                  std::vector<int> stacking, QColor background, bool sunken, bool visible)
+{
+    PictureArray::Design d{{}, std::move(stacking), background, sunken, visible};
+    for (int n = 0; n < count; ++n)
+        d.places.push_back(QRect(place(n), QSize(pixels(width), pixels(height))));
+    return d;
+}
+
+static std::vector<int> descending(int last)
+{
+    std::vector<int> order;
+    for (int n = last; n >= 0; --n)
+        order.push_back(n);
+    return order;
+}
+
+// Created in the design's order: where controls overlap, the later one lies above. Within the
+// tray the design creates box 99, then 0 to 68, 70 to 98, and 69 last; the board from 99 down to 0.
 void Form1::createControls()
 {
     const QColor buttonFace = palette().color(QPalette::Button);
     QPalette redText = palette();
     redText.setColor(QPalette::WindowText, red);
     const Controls &k = game.controls;
-    auto tray = [&](int n) {
-        Picture1[n] = new PictureBox(client, design(480 + 360 * (n % 10), 1680 + 360 * (n / 10), 360, 360),
-                                     Qt::black, false, false);
-        Picture1[n]->onClick = [this, n] {
-            std::int16_t index = static_cast<std::int16_t>(n);
-            Picture1_Click(index);
-        };
+
+    auto store = [](int n) { return QPoint(pixels(480 + 480 * n), pixels(6840)); };
+    Picture7 = new PictureArray(client, array(16, store, 375, 255, descending(15), buttonFace, true, true));
+    for (int i = 0; i < 16; ++i)
+        Picture7->setPicture(i, k.Picture7[i]);
+
+    std::vector<int> trayOrder{99};
+    for (int n = 0; n <= 98; ++n)
+        if (n != 69)
+            trayOrder.push_back(n);
+    trayOrder.push_back(69);
+    auto tray = [](int n) { return QPoint(pixels(trayLeft(n % 10)), pixels(trayTop(n / 10))); };
+    Picture1 = new PictureArray(client, array(100, tray, 360, 360, trayOrder, Qt::black, false, false));
+    Picture1->onClick = [this](int n) {
+        std::int16_t index = static_cast<std::int16_t>(n);
+        Picture1_Click(index);
     };
 
-    for (int i = 15; i >= 0; --i) {
-        Picture7[i] = new PictureBox(client, design(480 + 480 * i, 6840, 375, 255), buttonFace, true, true);
-        Picture7[i]->setPicture(k.Picture7[i]);
-    }
-    tray(99);
-    for (int n = 0; n <= 68; ++n)
-        tray(n);
-    for (int n = 70; n <= 98; ++n)
-        tray(n);
     Check2 = new TickBox(client, design(1680, 480, 230, 230), "Music");
-    for (int i = 14; i >= 0; --i) {
-        Picture6[i] = new PictureBox(client, design(480 + 480 * i, 6480, 375, 255), buttonFace, true, false);
-        Picture6[i]->setPicture(k.Picture6[i]);
-    }
+    auto pictures = [](int n) { return QPoint(pixels(480 + 480 * n), pixels(6480)); };
+    Picture6 = new PictureArray(client, array(15, pictures, 375, 255, descending(14), buttonFace, true, false));
+    for (int i = 0; i < 15; ++i)
+        Picture6->setPicture(i, k.Picture6[i]);
     Option3 = new OptionBar(client, design(4320, 5640, 255, 135), "Idle");
     Picture5 = new PictureBox(client, design(4440, 2040, 375, 375), buttonFace, true, false);
     Picture4 = new PictureBox(client, design(4440, 1680, 375, 375), buttonFace, true, false);
     Picture4->setPicture(k.Picture4);
     Option2 = new OptionBar(client, design(6600, 5640, 255, 135), "Assembling");
-    for (int n = 99; n >= 0; --n) {
-        Picture2[n] = new PictureBox(client, design(5160 + 360 * (n % 10), 1680 + 360 * (n / 10), 375, 375),
-                                     buttonFace, false, false);
-        Picture2[n]->onClick = [this, n] {
-            std::int16_t index = static_cast<std::int16_t>(n);
-            Picture2_Click(index);
-        };
-    }
+    auto board = [](int n) { return QPoint(pixels(boardLeft(n % 10)), pixels(boardTop(n / 10))); };
+    Picture2 = new PictureArray(client, array(100, board, 375, 375, descending(99), buttonFace, false, false));
+    Picture2->onClick = [this](int n) {
+        std::int16_t index = static_cast<std::int16_t>(n);
+        Picture2_Click(index);
+    };
     Picture3 = new PictureBox(client, design(4440, 4920, 375, 375), buttonFace, true, false);
-    tray(69);
     Check3 = new TickBox(client, design(1680, 840, 230, 230), "Effects");
     Option1 = new OptionBar(client, design(1560, 5640, 255, 135), "Sliding");
 
@@ -260,20 +276,18 @@ void Form1::yield()
 void Form1::showState()
 {
     const Controls &k = game.controls;
-    auto show = [](PictureBox *widget, const Box &box) {
-        widget->setPicture(box.picture);
-        const QPoint place(box.left / 15, box.top / 15);
-        if (widget->pos() != place)
-            widget->move(place);
-        if (widget->isHidden() == box.visible)
-            widget->setVisible(box.visible);
-        widget->setToolTipText(box.toolTip);
-    };
+    auto place = [](const Box &box) { return QPoint(box.left / 15, box.top / 15); };
     for (int n = 0; n < 100; ++n) {
-        show(Picture1[n], k.Picture1[n]);
-        show(Picture2[n], k.Picture2[n]);
+        const Box &tray = k.Picture1[n];
+        const Box &board = k.Picture2[n];
+        Picture1->setBox(n, tray.picture, place(tray), tray.visible, tray.toolTip);
+        Picture2->setBox(n, board.picture, place(board), board.visible, board.toolTip);
     }
-    show(Picture3, k.Picture3);
+    Picture3->setPicture(k.Picture3.picture);
+    if (Picture3->pos() != place(k.Picture3))
+        Picture3->move(place(k.Picture3));
+    if (Picture3->isHidden() == k.Picture3.visible)
+        Picture3->setVisible(k.Picture3.visible);
     Image1->setPicture(k.Image1);
     Image2->setPicture(k.Image2);
     const QString number = QString::fromStdString(k.Label1);

@@ -3,6 +3,7 @@
 #include "clickable.h"
 #include "game.h"
 #include "module1.h"
+#include "picture_array.h"
 #include "picture_box.h"
 #include "player.h"
 #include "ports.h"
@@ -62,13 +63,13 @@ public:
     void Picture2_Click(std::int16_t &Index);
 
     Backdrop *client;
-    PictureBox *Picture1[100];
-    PictureBox *Picture2[100];
+    PictureArray *Picture1;  // the tray
+    PictureArray *Picture2;  // the board
     PictureBox *Picture3;
     PictureBox *Picture4;
     PictureBox *Picture5;
-    PictureBox *Picture6[15];
-    PictureBox *Picture7[16];
+    PictureArray *Picture6;
+    PictureArray *Picture7;
     ImageBox *Image1;
     ImageBox *Image2;
     QLabel *Label1;

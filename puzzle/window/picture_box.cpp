@@ -1,12 +1,14 @@
 #include "picture_box.h"
 
+#include "picture_array.h"
+
 #include <QPainter>
 
 namespace morvik {
 
 PictureBox::PictureBox(QWidget *parent, QRect geometry, QColor background, bool sunkenBorder,
                        bool visible)
-    : Clickable<QWidget>(parent), background_(background), sunken_(sunkenBorder)
+    : QWidget(parent), background_(background), sunken_(sunkenBorder)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setGeometry(geometry);
@@ -21,31 +23,10 @@ void PictureBox::setPicture(const Picture &picture)
     update();
 }
 
-void PictureBox::setToolTipText(const std::string &text)
-{
-    if (text == toolTip_)
-        return;
-    toolTip_ = text;
-    setToolTip(QString::fromStdString(text));
-}
-
 void PictureBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const int inset = sunken_ ? 1 : 0;
-    painter.fillRect(rect(), background_);
-    painter.setClipRect(rect().adjusted(inset, inset, -inset, -inset));
-    if (!picture_.isNull())
-        painter.drawImage(inset, inset, picture_.image());
-    if (sunken_) {
-        painter.setClipping(false);
-        painter.setPen(background_.darker(160));
-        painter.drawLine(0, 0, width() - 1, 0);
-        painter.drawLine(0, 0, 0, height() - 1);
-        painter.setPen(background_.lighter(130));
-        painter.drawLine(1, height() - 1, width() - 1, height() - 1);
-        painter.drawLine(width() - 1, 1, width() - 1, height() - 1);
-    }
+    drawPictureBox(painter, rect(), picture_, background_, sunken_);
 }
 
 ImageBox::ImageBox(QWidget *parent, QRect geometry, Mode mode, bool border)

@@ -1,31 +1,26 @@
 #pragma once
 
-#include "clickable.h"
 #include "picture.h"
 
 #include <QColor>
 #include <QWidget>
 
-#include <string>
-
 namespace morvik {
 
-// A picture box: its background colour, and its picture drawn unscaled from the top left,
+// A single picture box: its background colour, and its picture drawn unscaled from the top left,
 // inside an optional sunken border.
-class PictureBox : public Clickable<QWidget> {
+class PictureBox : public QWidget {
 public:
     PictureBox(QWidget *parent, QRect geometry, QColor background, bool sunkenBorder, bool visible);
 
     void setPicture(const Picture &picture);
     const Picture &picture() const { return picture_; }
-    void setToolTipText(const std::string &text);
 
 protected:
     void paintEvent(QPaintEvent *) override;
 
 private:
     Picture picture_;
-    std::string toolTip_;
     QColor background_;
     bool sunken_;
 };

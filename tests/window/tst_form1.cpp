@@ -21,6 +21,7 @@ private slots:
     void formLoadSetsUpTheMusicInOrder();
     void soundPathsFromARootDirectory();
     void boardShowsLinesAndTrayNone();
+    void clicksAndTipsFindTheBoxOnTop();
     void keysReachTheWindowWhateverHasTheFocus_data();
     void keysReachTheWindowWhateverHasTheFocus();
     void exitEndsCleanly();
@@ -84,20 +85,20 @@ void TestForm1::arraysAtTheirDesignPlaces()
     Window w;
     for (int n = 0; n < 100; ++n) {
         const int column = n % 10, row = n / 10;
-        QCOMPARE(w.form.Picture1[n]->geometry(), QRect(32 + 24 * column, 112 + 24 * row, 24, 24));
-        QCOMPARE(w.form.Picture2[n]->geometry(), QRect(344 + 24 * column, 112 + 24 * row, 25, 25));
-        QVERIFY(w.form.Picture1[n]->isHidden());
-        QVERIFY(w.form.Picture2[n]->isHidden());
+        QCOMPARE(w.form.Picture1->geometry(n), QRect(32 + 24 * column, 112 + 24 * row, 24, 24));
+        QCOMPARE(w.form.Picture2->geometry(n), QRect(344 + 24 * column, 112 + 24 * row, 25, 25));
+        QVERIFY(!w.form.Picture1->isShown(n));
+        QVERIFY(!w.form.Picture2->isShown(n));
     }
     for (int i = 0; i < 15; ++i) {
-        QCOMPARE(w.form.Picture6[i]->geometry(), QRect(32 + 32 * i, 432, 25, 17));
-        QCOMPARE(w.form.Picture6[i]->picture(), w.form.game.controls.Picture6[i]);
+        QCOMPARE(w.form.Picture6->geometry(i), QRect(32 + 32 * i, 432, 25, 17));
+        QCOMPARE(w.form.Picture6->picture(i), w.form.game.controls.Picture6[i]);
     }
     for (int i = 0; i < 16; ++i) {
-        QCOMPARE(w.form.Picture7[i]->geometry(), QRect(32 + 32 * i, 456, 25, 17));
-        QVERIFY(!w.form.Picture7[i]->isHidden());
+        QCOMPARE(w.form.Picture7->geometry(i), QRect(32 + 32 * i, 456, 25, 17));
+        QVERIFY(w.form.Picture7->isShown(i));
         // Out of sight below the client area.
-        QVERIFY(!w.form.client->rect().intersects(w.form.Picture7[i]->geometry()));
+        QVERIFY(!w.form.client->rect().intersects(w.form.Picture7->geometry(i)));
     }
     QCOMPARE(w.form.Picture4->picture(), w.form.game.controls.Picture4);
     QCOMPARE(w.form.Picture5->picture().handle(), 0);
@@ -186,6 +187,34 @@ void TestForm1::boardShowsLinesAndTrayNone()
     }
 }
 
+// A board box lies above its right and lower neighbours, so its one-pixel strip takes the click;
+// a tool tip names the tile under the mouse, wherever the shuffle put it.
+void TestForm1::clicksAndTipsFindTheBoxOnTop()
+{
+    Window w;
+    w.form.Option1_Click();
+    const QPoint board = w.form.Picture2->pos();
+    QCOMPARE(w.form.Picture2->boxAt(QPoint(368, 120) - board), 0);
+    QCOMPARE(w.form.Picture2->boxAt(QPoint(369, 120) - board), 1);
+    QCOMPARE(w.form.Picture2->boxAt(QPoint(344, 136) - board), 0);
+    QCOMPARE(w.form.Picture2->boxAt(QPoint(344, 137) - board), 10);
+    const int tile = w.form.state.Grid[0][0];
+    const QPoint tray = w.form.Picture1->pos();
+    const int blank = w.form.Picture1->boxAt(QPoint(32 + 24 * w.form.state.BlankX + 5,
+                                                    112 + 24 * w.form.state.BlankY + 5) - tray);
+    QCOMPARE(blank, -1);
+    QCOMPARE(w.form.Picture1->boxAt(QPoint(40, 120) - tray), tile);
+    QCOMPARE(w.form.Picture1->toolTip(tile), QString::fromStdString(w.form.game.controls.Picture1[tile].toolTip));
+
+    w.form.Option2_Click();
+    const int piece = w.form.state.TrayPiece[0];
+    w.click(w.form.Picture1, 0);
+    QCOMPARE(w.form.state.HandPiece, piece);
+    QCOMPARE(w.form.Picture1->picture(0).handle(), 0);
+    w.click(w.form.Picture2, 11);
+    QCOMPARE(w.form.state.BoardPiece[11], piece);
+}
+
 void TestForm1::keysReachTheWindowWhateverHasTheFocus_data()
 {
     QTest::addColumn<QString>("focus");
@@ -253,7 +282,7 @@ void TestForm1::exitDuringAYield()
     QVERIFY(w.form.game.closed());
     QCOMPARE(w.form.Label1->text(), QString(" 1"));
     for (int n = 0; n < 100; ++n)
-        QVERIFY(w.form.Picture1[n]->isHidden());
+        QVERIFY(!w.form.Picture1->isShown(n));
 }
 
 int main(int argc, char **argv)

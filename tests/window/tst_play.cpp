@@ -29,20 +29,20 @@ void TestPlay::slidingGame()
     QCOMPARE(w.form.state.GameMode, 1);
     QVERIFY(w.form.Option1->isChecked());
     QCOMPARE(w.form.Label1->text(), QString(" 1"));
-    QVERIFY(w.form.Picture1[99]->isHidden());
+    QVERIFY(!w.form.Picture1->isShown(99));
     QVERIFY(!w.form.Picture3->isHidden());
     for (int n = 0; n < 99; ++n)
-        QVERIFY(!w.form.Picture1[n]->isHidden());
+        QVERIFY(w.form.Picture1->isShown(n));
 
     // Find a key that moves: the tile next to the blank slides into it, on screen.
     const int x = w.form.state.BlankX, y = w.form.state.BlankY;
     const bool up = y < 9;
     const int tile = up ? w.form.state.Grid[x][y + 1] : w.form.state.Grid[x][y - 1];
-    const QPoint before = w.form.Picture1[tile]->pos();
+    const QPoint before = w.form.Picture1->geometry(tile).topLeft();
     w.log.clear();
     QTest::keyClick(w.keyTarget(), up ? Qt::Key_8 : Qt::Key_2);
-    QCOMPARE(w.form.Picture1[tile]->pos(), QPoint(32 + 24 * x, 112 + 24 * y));
-    QCOMPARE(w.form.Picture1[tile]->pos().y(), before.y() + (up ? -24 : 24));
+    QCOMPARE(w.form.Picture1->geometry(tile).topLeft(), QPoint(32 + 24 * x, 112 + 24 * y));
+    QCOMPARE(w.form.Picture1->geometry(tile).topLeft().y(), before.y() + (up ? -24 : 24));
     QCOMPARE(w.log, w.cue("move.wav"));
 
     w.log.clear();
@@ -53,7 +53,7 @@ void TestPlay::slidingGame()
     QCOMPARE(w.form.Image1->picture(), w.form.game.controls.Picture6[1]);
     QCOMPARE(w.form.state.GameMode, 1);
     QVERIFY(!(w.form.state.BlankX == 9 && w.form.state.BlankY == 9));
-    QVERIFY(w.form.Picture1[99]->isHidden());
+    QVERIFY(!w.form.Picture1->isShown(99));
 }
 
 void TestPlay::assemblyGame()
@@ -67,11 +67,11 @@ void TestPlay::assemblyGame()
         const int from = w.trayOf(p);
         QVERIFY(from >= 0);
         w.log.clear();
-        QTest::mouseClick(w.form.Picture1[from], Qt::LeftButton);
-        QCOMPARE(w.form.Picture1[from]->picture().handle(), 0);
-        QTest::mouseClick(w.form.Picture2[p], Qt::LeftButton);
+        w.click(w.form.Picture1, from);
+        QCOMPARE(w.form.Picture1->picture(from).handle(), 0);
+        w.click(w.form.Picture2, p);
         if (p < 99) {
-            QCOMPARE(w.form.Picture2[p]->picture(), w.form.game.controls.Picture2[p].picture);
+            QCOMPARE(w.form.Picture2->picture(p), w.form.game.controls.Picture2[p].picture);
             QCOMPARE(w.log, w.cue("no.wav") + w.cue("no.wav") + w.cue("Yes.wav"));
         }
     }
@@ -81,8 +81,8 @@ void TestPlay::assemblyGame()
     QCOMPARE(w.form.Label1->text(), QString(" 2"));
     int shuffled = 0;
     for (int n = 0; n < 100; ++n) {
-        QCOMPARE(w.form.Picture2[n]->picture(), w.form.game.controls.Picture4);
-        QVERIFY(!w.form.Picture1[n]->isHidden());
+        QCOMPARE(w.form.Picture2->picture(n), w.form.game.controls.Picture4);
+        QVERIFY(w.form.Picture1->isShown(n));
         shuffled += w.form.state.TrayPiece[n] != n;
     }
     QVERIFY(shuffled > 50);
@@ -96,8 +96,8 @@ void TestPlay::assemblyOnTheLastPicture()
     QTest::mouseClick(w.form.Option2, Qt::LeftButton);
     QCOMPARE(w.form.Label1->text(), QString(" 15"));
     for (int p = 0; p < 100; ++p) {
-        QTest::mouseClick(w.form.Picture1[w.trayOf(p)], Qt::LeftButton);
-        QTest::mouseClick(w.form.Picture2[p], Qt::LeftButton);
+        w.click(w.form.Picture1, w.trayOf(p));
+        w.click(w.form.Picture2, p);
     }
     QCOMPARE(w.form.state.PictureNo, 0);
     QCOMPARE(w.form.Label1->text(), QString(" 1"));
@@ -113,7 +113,7 @@ void TestPlay::effectsSwitch()
     QVERIFY(!w.form.Check3->isChecked());
     QCOMPARE(w.form.state.EffectCommand, std::string("stop"));
     w.log.clear();
-    QTest::mouseClick(w.form.Picture1[0], Qt::LeftButton);
+    w.click(w.form.Picture1, 0);
     QStringList silent = w.cue("no.wav");
     silent.last() = "MCIWnd1: command stop";
     QCOMPARE(w.log, silent);
@@ -133,7 +133,7 @@ void TestPlay::titleAnimation()
     for (int tick = 1; tick <= 16; ++tick) {
         w.form.Timer1_Timer();
         QCOMPARE(w.form.Image2->picture(), w.form.game.controls.Picture7[tick % 16]);
-        QCOMPARE(w.form.Image2->picture(), w.form.Picture7[tick % 16]->picture());
+        QCOMPARE(w.form.Image2->picture(), w.form.Picture7->picture(tick % 16));
     }
     QCOMPARE(w.form.Image2->geometry(), QRect(317, 16, 266, 74));
     // The timer itself ticks, also in idle mode.
@@ -157,8 +157,8 @@ void TestPlay::newGameChosenDuringAYield()
     QCOMPARE(w.form.state.GameMode, 2);
     QVERIFY(w.form.Option2->isChecked());
     for (int n = 0; n < 100; ++n) {
-        QCOMPARE(w.form.Picture1[n]->pos(), QPoint(32 + 24 * (n % 10), 112 + 24 * (n / 10)));
-        QVERIFY(!w.form.Picture1[n]->isHidden());
+        QCOMPARE(w.form.Picture1->geometry(n).topLeft(), QPoint(32 + 24 * (n % 10), 112 + 24 * (n / 10)));
+        QVERIFY(w.form.Picture1->isShown(n));
     }
 }
 

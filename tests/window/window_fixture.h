@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 namespace morvik::test {
 
@@ -63,6 +64,12 @@ struct Window {
     {
         const QString dir = QDir::currentPath();
         return {"MCIWnd1: command stop", "MCIWnd1: file " + dir + "/" + file, "MCIWnd1: command play"};
+    }
+
+    // A click on box n of a control array.
+    static void click(PictureArray *array, int n)
+    {
+        QTest::mouseClick(array, Qt::LeftButton, {}, array->geometry(n).center() - array->pos());
     }
 
     // The tray box that shows piece p.
