@@ -1,5 +1,6 @@
 #include "assets.h"
 
+#include <QResource>
 #include <QString>
 
 namespace morvik::assets {
@@ -14,7 +15,15 @@ QImage load(const QString &name, const char *format)
 
 }  // namespace
 
-QImage background() { return load(QStringLiteral("background.bmp"), "BMP"); }
+QImage background()
+{
+    const QResource raw(QStringLiteral(":/morvik/background.rgb"));
+    const QImage image(raw.data(), 611, 428, 611 * 4, QImage::Format_RGB32);
+    // The pixels are used where they lie, unless they are not 32-bit aligned.
+    if (reinterpret_cast<quintptr>(raw.data()) % 4 != 0)
+        return image.copy();
+    return image;
+}
 
 QImage icon() { return load(QStringLiteral("icon.png"), "PNG"); }
 

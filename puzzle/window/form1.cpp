@@ -132,8 +132,9 @@ void Form1::createControls()
     Label3->setGeometry(design(8880, 0, 255, 255));
     Label3->setToolTip(QString::fromUtf8("Vyskoč..."));
     Label3->setAccessibleName("Close");
-    QFont close("MS Sans Serif");
-    close.setStyleHint(QFont::SansSerif);
+    // Free fonts installed with the game, metric-compatible with the design's MS Sans Serif, Arial
+    // and Times New Roman: named directly, so that no font has to be searched for at start.
+    QFont close("Liberation Sans");
     close.setPointSize(12);
     close.setBold(true);
     Label3->setFont(close);
@@ -144,8 +145,7 @@ void Form1::createControls()
     Label2 = new QLabel("Velto 25.11.00", client);
     Label2->setGeometry(design(8040, 6000, 1095, 255));
     Label2->setToolTip("Quilb from VELTO in 25/10/00");
-    QFont credit("Arial");
-    credit.setStyleHint(QFont::SansSerif);
+    QFont credit("Liberation Sans");
     credit.setPointSize(8);
     Label2->setFont(credit);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -155,8 +155,7 @@ void Form1::createControls()
 
     Label1 = new QLabel("1", client);
     Label1->setGeometry(design(2640, 120, 1335, 1095));
-    QFont number("Times New Roman");
-    number.setStyleHint(QFont::Serif);
+    QFont number("Liberation Serif");
     number.setPointSizeF(50.25);
     number.setBold(true);
     Label1->setFont(number);

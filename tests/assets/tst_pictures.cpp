@@ -1,8 +1,8 @@
 #include "assets.h"
 
 #include <QFile>
+#include <QResource>
 #include <QTest>
-#include <QtEndian>
 
 #include <array>
 #include <cmath>
@@ -21,16 +21,13 @@ private slots:
     void framesFlowRoundTheCycle();
 };
 
-// Bits per pixel as the embedded file stores them: a BMP's header field, or a PNG's bit depth
-// times its channels.
+// Bits per pixel as an embedded PNG file stores them: its bit depth times its channels.
 static int storedBitsPerPixel(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
     const QByteArray head = file.read(32);
-    if (head.startsWith("BM"))
-        return qFromLittleEndian<quint16>(head.constData() + 28);
     if (head.mid(12, 4) == "IHDR") {
         const int channels[] = {1, 0, 3, 1, 2, 0, 4};
         const int colourType = static_cast<uchar>(head[25]);
@@ -47,7 +44,6 @@ void TestPictures::sizesAndDepths()
         QSize size;
     };
     QList<Case> cases = {
-        {"background.bmp", background(), QSize(611, 428)},
         {"marker.png", emptyCellMarker(), QSize(24, 24)},
     };
     for (int i = 0; i < 15; ++i)
@@ -60,6 +56,16 @@ void TestPictures::sizesAndDepths()
         QVERIFY2(!c.image.hasAlphaChannel(), qPrintable(c.file));
         QCOMPARE(storedBitsPerPixel(":/morvik/" + c.file), 24);
     }
+
+    // The background is stored as raw 24-bit colour in 32-bit words.
+    const QImage backdrop = background();
+    QCOMPARE(backdrop.size(), QSize(611, 428));
+    QCOMPARE(QResource(":/morvik/background.rgb").size(), qint64(611 * 428 * 4));
+    int opaque = 0;
+    for (int y = 0; y < backdrop.height(); ++y)
+        for (int x = 0; x < backdrop.width(); ++x)
+            opaque += qAlpha(backdrop.pixel(x, y)) == 255;
+    QCOMPARE(opaque, 611 * 428);
 
     const QImage programIcon = icon();
     QCOMPARE(programIcon.size(), QSize(64, 64));

@@ -30,9 +30,20 @@ bool save(const QDir &dir, const QString &name, const QImage &image)
     return false;
 }
 
+// The background as raw pixels, 0xffRRGGBB in native byte order row after row, which the game
+// draws from where it lies in the program, with nothing to decode before the first paint.
+QByteArray rawPixels(const QImage &image)
+{
+    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    QByteArray data;
+    for (int y = 0; y < pixels.height(); ++y)
+        data.append(reinterpret_cast<const char *>(pixels.constScanLine(y)), pixels.width() * 4);
+    return data;
+}
+
 bool pictures(const QDir &dir)
 {
-    bool ok = save(dir, "background.bmp", background()) && save(dir, "icon.png", icon())
+    bool ok = write(dir, "background.rgb", rawPixels(background())) && save(dir, "icon.png", icon())
               && save(dir, "marker.png", emptyCellMarker());
     for (int i = 0; ok && i < 15; ++i)
         ok = save(dir, QString("picture%1.png").arg(i), puzzlePicture(i));
