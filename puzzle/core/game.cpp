@@ -38,11 +38,16 @@ bool Game::handEmpty() const
     return controls.Picture3.picture == controls.Picture4;
 }
 
+bool Game::stillCurrent(unsigned start) const
+{
+    return start == gameStarts_ && !closed_;
+}
+
 bool Game::yieldToEvents()
 {
     const unsigned start = gameStarts_;
     loop_.yield();
-    return start == gameStarts_ && !closed_;
+    return stillCurrent(start);
 }
 
 int Game::draw(int range)
@@ -56,7 +61,7 @@ void Game::StartGame()
     ++gameStarts_;
     const unsigned start = gameStarts_;
     PreparePicture();
-    if (start != gameStarts_ || closed_)
+    if (!stillCurrent(start))
         return;
     LayOutBoard();
     ShufflePieces();

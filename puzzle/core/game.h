@@ -50,8 +50,9 @@ private:
     bool handEmpty() const;
     bool boardComplete() const;
     void completePicture();
-    // Yields to the event loop; false when a newer game start or the closing of the window
-    // overtook the game start that yielded.
+    // False once a newer game start or the closing of the window has overtaken game start `start`.
+    bool stillCurrent(unsigned start) const;
+    // Yields to the event loop; false when the game start that yielded was overtaken meanwhile.
     bool yieldToEvents();
     int draw(int range);
 

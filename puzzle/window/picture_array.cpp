@@ -1,5 +1,7 @@
 #include "picture_array.h"
 
+#include "picture_box.h"
+
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -7,26 +9,6 @@
 #include <QToolTip>
 
 namespace morvik {
-
-void drawPictureBox(QPainter &painter, QRect box, const Picture &picture, QColor background, bool sunken)
-{
-    const int inset = sunken ? 1 : 0;
-    painter.fillRect(box, background);
-    if (!picture.isNull()) {
-        painter.save();
-        painter.setClipRect(box.adjusted(inset, inset, -inset, -inset), Qt::IntersectClip);
-        painter.drawImage(box.topLeft() + QPoint(inset, inset), picture.image());
-        painter.restore();
-    }
-    if (sunken) {
-        painter.setPen(background.darker(160));
-        painter.drawLine(box.topLeft(), box.topRight());
-        painter.drawLine(box.topLeft(), box.bottomLeft());
-        painter.setPen(background.lighter(130));
-        painter.drawLine(box.bottomLeft() + QPoint(1, 0), box.bottomRight());
-        painter.drawLine(box.topRight() + QPoint(0, 1), box.bottomRight());
-    }
-}
 
 PictureArray::PictureArray(QWidget *parent, Design design)
     : QWidget(parent), stacking_(std::move(design.stacking)), background_(design.background),

@@ -61,7 +61,4 @@ private:
     int pressed_ = -1;
 };
 
-// Draws one picture box: its background, its picture unscaled from the top left, and its border.
-void drawPictureBox(QPainter &painter, QRect box, const Picture &picture, QColor background, bool sunken);
-
 }  // namespace morvik

@@ -1,10 +1,28 @@
 #include "picture_box.h"
 
-#include "picture_array.h"
-
 #include <QPainter>
 
 namespace morvik {
+
+void drawPictureBox(QPainter &painter, QRect box, const Picture &picture, QColor background, bool sunken)
+{
+    const int inset = sunken ? 1 : 0;
+    painter.fillRect(box, background);
+    if (!picture.isNull()) {
+        painter.save();
+        painter.setClipRect(box.adjusted(inset, inset, -inset, -inset), Qt::IntersectClip);
+        painter.drawImage(box.topLeft() + QPoint(inset, inset), picture.image());
+        painter.restore();
+    }
+    if (sunken) {
+        painter.setPen(background.darker(160));
+        painter.drawLine(box.topLeft(), box.topRight());
+        painter.drawLine(box.topLeft(), box.bottomLeft());
+        painter.setPen(background.lighter(130));
+        painter.drawLine(box.bottomLeft() + QPoint(1, 0), box.bottomRight());
+        painter.drawLine(box.topRight() + QPoint(0, 1), box.bottomRight());
+    }
+}
 
 PictureBox::PictureBox(QWidget *parent, QRect geometry, QColor background, bool sunkenBorder,
                        bool visible)

@@ -3,9 +3,13 @@
 #include "picture.h"
 
 #include <QColor>
+#include <QPainter>
 #include <QWidget>
 
 namespace morvik {
+
+// Draws one picture box: its background, its picture unscaled from the top left, and its border.
+void drawPictureBox(QPainter &painter, QRect box, const Picture &picture, QColor background, bool sunken);
 
 // A single picture box: its background colour, and its picture drawn unscaled from the top left,
 // inside an optional sunken border.
