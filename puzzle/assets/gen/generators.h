@@ -18,5 +18,7 @@ QByteArray correctPieceWave();
 QByteArray completionWave();
 // The background song: a Standard MIDI File.
 QByteArray song();
+// The instruments the song plays, as a SoundFont 2 file.
+QByteArray soundFont();
 
 }  // namespace morvik::assetgen

@@ -1,11 +1,12 @@
 // morvik-assetgen: makes every picture and sound of the game.
 //   morvik-assetgen pictures DIR   writes the pictures that are embedded in the program
-//   morvik-assetgen sounds DIR     writes the five sound files the game reads at run time
+//   morvik-assetgen sounds DIR     writes the five sound files the game reads at run time and
+//                                  morvik.sf2, the instruments of the song
 #include "generators.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
+#include <QSaveFile>
 
 #include <cstdio>
 
@@ -15,8 +16,9 @@ namespace {
 
 bool write(const QDir &dir, const QString &name, const QByteArray &data)
 {
-    QFile file(dir.filePath(name));
-    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size())
+    // Written aside and renamed into place, so a reader never sees half a file.
+    QSaveFile file(dir.filePath(name));
+    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
         return true;
     std::fprintf(stderr, "morvik-assetgen: cannot write %s\n", qPrintable(file.fileName()));
     return false;
@@ -56,7 +58,7 @@ bool sounds(const QDir &dir)
 {
     return write(dir, "move.wav", moveWave()) && write(dir, "no.wav", pickAndPutWave())
            && write(dir, "Yes.wav", correctPieceWave()) && write(dir, "done.wav", completionWave())
-           && write(dir, "ST.Mid", song());
+           && write(dir, "ST.Mid", song()) && write(dir, "morvik.sf2", soundFont());
 }
 
 }  // namespace
