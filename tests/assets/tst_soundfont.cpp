@@ -292,7 +292,7 @@ void TestSoundFont::everyChannelOfTheSongSounds()
         qInfo("channel %d: peak %.1f dBFS, RMS %.1f dBFS, worst step %.1f", channel + 1, decibels(solo.audio.peak()),
               decibels(solo.audio.rms()), click.ratio);
         const double rms = decibels(solo.audio.rms());
-        QVERIFY2(rms > -55 && rms < -30, qPrintable(QString("channel %1: %2 dBFS").arg(channel + 1).arg(rms)));
+        QVERIFY2(rms > -60 && rms < -30, qPrintable(QString("channel %1: %2 dBFS").arg(channel + 1).arg(rms)));
         QVERIFY2(click.ratio < 10, qPrintable(QString("channel %1: a click at %2 s").arg(channel + 1).arg(click.seconds)));
     }
 }
@@ -317,7 +317,7 @@ void TestSoundFont::everyNoteOfTheSongSpeaksInTuneAndEndsCleanly()
             synth.render(audio, 512);
         QVERIFY2(fluid_synth_get_active_voice_count(synth.get()) == 0, qPrintable(name + ": still sounding 3 s after its note-off"));
 
-        QVERIFY2(decibels(audio.peak(0, held)) > -40, qPrintable(name + ": silent"));
+        QVERIFY2(decibels(audio.peak(0, held)) > -50, qPrintable(name + ": silent"));
         QVERIFY2(audio.peak() < 0.5, qPrintable(name + ": too loud"));
         const Click click = worstClick(audio);
         QVERIFY2(click.ratio < 10, qPrintable(name + QString(": a click at %1 s").arg(click.seconds)));

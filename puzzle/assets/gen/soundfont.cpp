@@ -86,34 +86,54 @@ using Spectrum = std::vector<double>;
 // cycles; it is faded out smoothly by the end of the attack.
 using Transient = std::function<double(double t, double phase)>;
 
+// Noise that repeats every `length` samples: white noise through a band-pass filter run round
+// the loop twice, so the filter's state at the start matches its state at the end.
+std::vector<double> loopedNoise(int length, double hz, double q, std::uint32_t seed)
+{
+    Noise noise(seed);
+    std::vector<double> white(static_cast<std::size_t>(length)), out(white.size());
+    for (double &v : white)
+        v = noise.next();
+    Filter band(Filter::BandPass, hz, q);
+    for (int i = 0; i < 2 * length; ++i) {
+        const double v = band(white[std::size_t(i % length)]);
+        if (i >= length)
+            out[std::size_t(i - length)] = v;
+    }
+    return out;
+}
+
+// Steady breath or bow noise under a pitched sample.
+struct Air {
+    double level = 0, hz = 1000, q = 1;
+};
+
 // A pitched sample at `root`: `attack` seconds, then a loop of at least `minLoop` seconds. The
-// loop holds k periods in L samples, with k chosen so that k * rate / L is within half a cent of
-// the note, and the sound is written on past the loop end for the synth's interpolation.
+// loop holds k periods in L samples, with the smallest k for which k * rate / L is within half a
+// cent of the note, and the sound is written on past the loop end for the synth's interpolation.
 Sample pitched(const QByteArray &name, int root, double attack, double minLoop, const Spectrum &steady,
-               const Transient &transient)
+               const Transient &transient, Air air = {})
 {
     const double target = frequency(root);
-    int periods = 0, loop = 0;
-    double best = 1;
-    for (int k = 1; k < 2000 && (loop == 0 || k * rate / target < 3 * minLoop * rate); ++k) {
-        const int length = int(std::lround(k * rate / target));
-        const double cents = std::abs(1200 * std::log2(k * rate / double(length) / target));
-        if (length >= minLoop * rate && cents < best) {
-            best = cents;
-            periods = k;
-            loop = length;
-        }
+    int periods = 1, loop = 0;
+    for (;; ++periods) {
+        loop = int(std::lround(periods * rate / target));
+        if (loop >= minLoop * rate && std::abs(1200 * std::log2(periods * rate / double(loop) / target)) < 0.5)
+            break;
     }
     const double f = periods * double(rate) / loop;
     const int start = int(std::lround(attack * rate));
+    const std::vector<double> breath =
+        loopedNoise(loop, std::min(air.hz, 12000.0), air.q, std::uint32_t(root * 7919 + name.size()));
     Sample s{name, std::vector<double>(std::size_t(start + loop + 16)), rate, root, start, start + loop};
     const int fadeIn = rate / 1000;
     for (std::size_t n = 0; n < s.pcm.size(); ++n) {
         const double t = double(n) / rate, phase = f * t;
-        double v = 0;
+        double v = air.level * breath[std::size_t((int(n) - start + 64 * loop) % loop)];
+        // Schroeder's phases keep a rich spectrum from piling up into sharp edges.
         for (std::size_t h = 0; h < steady.size(); ++h)
             if ((h + 1) * f < 16000)
-                v += steady[h] * std::sin(2 * pi * double(h + 1) * phase);
+                v += steady[h] * std::sin(2 * pi * double(h + 1) * phase + pi * double(h * h) / double(steady.size()));
         if (int(n) < start)
             v += transient(t, phase) * 0.5 * (1 + std::cos(pi * double(n) / start));
         s.pcm[n] = v * std::min(1.0, double(n) / fadeIn);
@@ -133,16 +153,17 @@ std::vector<Sample> pitchedSet(const QByteArray &name, const std::vector<int> &r
 
 std::vector<Sample> flute()
 {
-    return pitchedSet("flute", {60, 67, 74, 81, 88}, [](const QByteArray &name, int root) {
-        // Breath: noise about the fourth harmonic, strongest as the note speaks.
-        auto breath = std::make_shared<Filter>(Filter::BandPass, std::min(4 * frequency(root), 9000.0), 1.5);
-        auto noise = std::make_shared<Noise>(std::uint32_t(root * 7919));
-        return pitched(name, root, 0.12, 0.05, {1.0, 0.22, 0.09, 0.035, 0.015, 0.006},
-                       [=](double t, double phase) {
-                           // A touch of the octave as the air column settles.
-                           return 0.18 * (*breath)(noise->next()) * (0.35 + std::exp(-t / 0.05))
-                                  + 0.25 * std::exp(-t / 0.04) * std::sin(2 * pi * 2 * phase);
-                       });
+    return pitchedSet("flute", {62, 69, 76, 83}, [](const QByteArray &name, int root) {
+        // The chiff as the note speaks: a burst of breath and a touch of the octave.
+        auto chiff = std::make_shared<Filter>(Filter::BandPass, std::min(4 * frequency(root), 9000.0), 1.5);
+        auto noise = std::make_shared<Noise>(std::uint32_t(root * 104729));
+        return pitched(
+            name, root, 0.12, 0.2, {1.0, 0.4, 0.2, 0.11, 0.07, 0.045, 0.03, 0.02, 0.014, 0.01, 0.007, 0.005},
+            [=](double t, double phase) {
+                return 0.2 * (*chiff)(noise->next()) * std::exp(-t / 0.04)
+                       + 0.25 * std::exp(-t / 0.04) * std::sin(2 * pi * 2 * phase);
+            },
+            {0.07, 3 * frequency(root), 0.8});
     });
 }
 
@@ -150,14 +171,14 @@ std::vector<Sample> electricPiano()
 {
     return pitchedSet("epiano", {48, 55, 62, 69, 76}, [](const QByteArray &name, int root) {
         const double f = frequency(root);
-        return pitched(name, root, 0.2, 0.04, {1.0, 0.16, 0.05, 0.018},
+        return pitched(name, root, 0.2, 0.04, {1.0, 0.16, 0.05, 0.018, 0.006, 0.004, 0.006},
                        [f](double t, double phase) {
                            // The hammer on the tine: bright harmonics and a high bell partial.
                            double v = std::exp(-t / 0.09)
                                       * (0.45 * std::sin(2 * pi * 2 * phase) + 0.22 * std::sin(2 * pi * 3 * phase)
                                          + 0.1 * std::sin(2 * pi * 5 * phase));
                            if (f * 7.1 < 15000)
-                               v += 0.16 * std::exp(-t / 0.02) * std::sin(2 * pi * 7.1 * phase);
+                               v += 0.12 * std::exp(-t / 0.05) * std::sin(2 * pi * 7.1 * phase);
                            return v;
                        });
     });
@@ -168,7 +189,7 @@ std::vector<Sample> acousticBass()
     return pitchedSet("bass", {36, 43, 50, 57}, [](const QByteArray &name, int root) {
         auto thump = std::make_shared<Filter>(Filter::LowPass, 300, 0.7);
         auto noise = std::make_shared<Noise>(std::uint32_t(root * 104729));
-        return pitched(name, root, 0.25, 0.05, {1.0, 0.5, 0.25, 0.12, 0.06, 0.03},
+        return pitched(name, root, 0.25, 0.05, {1.0, 0.6, 0.35, 0.2, 0.12, 0.07, 0.04, 0.025},
                        [=](double t, double phase) {
                            // The pluck: the upper harmonics ring briefly, the higher the shorter.
                            double v = 0;
@@ -223,7 +244,7 @@ std::vector<Sample> drums()
         double phase = 0;
         kit.push_back(drum("kick", 36, 0.4, rate, [&](double t) {
             phase += (48 + 100 * std::exp(-t / 0.03)) / rate;
-            return std::sin(2 * pi * phase) * std::exp(-t / 0.16) + 0.3 * click(noise.next()) * std::exp(-t / 0.004);
+            return std::sin(2 * pi * phase) * std::exp(-t / 0.12) + 0.3 * click(noise.next()) * std::exp(-t / 0.004);
         }));
     }
     {
@@ -257,10 +278,10 @@ std::vector<Sample> drums()
     constexpr int cymbalRate = 32000;
     {
         Noise noise(53);
-        Filter high(Filter::HighPass, 3500, 0.6, cymbalRate), shimmer(Filter::BandPass, 7000, 0.8, cymbalRate);
+        Filter high(Filter::HighPass, 1500, 0.6, cymbalRate), shimmer(Filter::BandPass, 4500, 0.8, cymbalRate);
         kit.push_back(drum("crash", 49, 1.5, cymbalRate, [&](double t) {
             const double x = noise.next();
-            return (0.6 * high(x) + 0.5 * shimmer(metal(t, 330) + 0.5 * x)) * std::exp(-t / 0.5)
+            return (0.4 * high(x) + 0.7 * shimmer(metal(t, 330) + 0.5 * x)) * std::exp(-t / 0.55)
                    * std::min(1.0, t / 0.004);
         }));
     }
@@ -508,7 +529,7 @@ QByteArray soundFont()
     instruments.push_back(keyboard("Flute", first[0], sets[0],
                                    with(with(envelope({0.05, 0.001, 0.6, 25, 0.12}), vibrato),
                                         {{DelayModLfo, timecents(0.3)}, {FreqModLfo, absoluteCents(5.2)},
-                                         {ModLfoToVolume, 10}, {InitialAttenuation, 40}})));
+                                         {ModLfoToVolume, 10}, {InitialAttenuation, 5}})));
     instruments.push_back(keyboard("Electric Piano", first[1], sets[1],
                                    with(envelope({0.001, 0.02, 6.0, 1000, 0.3}),
                                         {{KeynumToVolEnvDecay, 12}, {InitialAttenuation, 20}})));
@@ -519,12 +540,12 @@ QByteArray soundFont()
         const Instrument layer = keyboard("", first[3], sets[3],
                                           with(with(envelope({0.3, 0.001, 1.0, 30, 0.45}), vibrato),
                                                {{FineTune, detune}, {Pan, qint16(detune * 25)},
-                                                {InitialAttenuation, 130}}));
+                                                {InitialAttenuation, 150}}));
         ensemble.zones.insert(ensemble.zones.end(), layer.zones.begin(), layer.zones.end());
     }
     instruments.push_back(ensemble);
     Instrument kit{"Standard Kit", {}};
-    const qint16 drumLevels[] = {40, 100, 70, 150, 120, 130};  // attenuation in centibels
+    const qint16 drumLevels[] = {80, 150, 120, 230, 260, 230};  // attenuation in centibels
     const qint16 drumPans[] = {0, -100, 0, 200, -250, 250};
     for (std::size_t i = 0; i < sets[4].size(); ++i) {
         const Sample &s = sets[4][i];
