@@ -158,7 +158,7 @@ std::vector<Sample> flute()
         auto chiff = std::make_shared<Filter>(Filter::BandPass, std::min(4 * frequency(root), 9000.0), 1.5);
         auto noise = std::make_shared<Noise>(std::uint32_t(root * 104729));
         return pitched(
-            name, root, 0.12, 0.2, {1.0, 0.4, 0.2, 0.11, 0.07, 0.045, 0.03, 0.02, 0.014, 0.01, 0.007, 0.005},
+            name, root, 0.12, 0.2, {1.0, 0.4, 0.2, 0.11, 0.07, 0.045, 0.03, 0.02, 0.014, 0.01, 0.007, 0.005, 0.004, 0.003, 0.0025, 0.002},
             [=](double t, double phase) {
                 return 0.2 * (*chiff)(noise->next()) * std::exp(-t / 0.04)
                        + 0.25 * std::exp(-t / 0.04) * std::sin(2 * pi * 2 * phase);
@@ -277,24 +277,29 @@ std::vector<Sample> drums()
     }
     constexpr int cymbalRate = 32000;
     {
+        // A wash of metal and noise, bright at first and darkening as it dies away.
         Noise noise(53);
-        Filter high(Filter::HighPass, 1500, 0.6, cymbalRate), shimmer(Filter::BandPass, 4500, 0.8, cymbalRate);
-        kit.push_back(drum("crash", 49, 1.5, cymbalRate, [&](double t) {
-            const double x = noise.next();
-            return (0.4 * high(x) + 0.7 * shimmer(metal(t, 330) + 0.5 * x)) * std::exp(-t / 0.55)
-                   * std::min(1.0, t / 0.004);
+        Filter metalBand(Filter::HighPass, 2200, 0.7, cymbalRate), air(Filter::HighPass, 5000, 0.7, cymbalRate);
+        Filter body(Filter::BandPass, 3800, 0.9, cymbalRate);
+        kit.push_back(drum("crash", 49, 1.6, cymbalRate, [&](double t) {
+            const double m = metal(t, 540), x = noise.next();
+            return (0.7 * metalBand(m) + 0.5 * body(m + 0.4 * x)) * std::exp(-t / 0.6)
+                   + 0.45 * air(x) * std::exp(-t / 0.3);
         }));
     }
     {
+        // The ride: the tick of the stick, the ring of the bow's partials and a quiet wash.
         Noise noise(67);
-        Filter wash(Filter::BandPass, 6000, 0.9, cymbalRate);
-        kit.push_back(drum("ride", 51, 1.2, cymbalRate, [&](double t) {
-            // The bell of the ride: inharmonic partials over a quiet wash.
-            static const double partials[][2] = {{523, 0.5}, {1385, 0.35}, {2210, 0.25}, {3440, 0.2}, {5120, 0.12}};
-            double ping = 0;
+        Filter wash(Filter::HighPass, 3000, 0.7, cymbalRate), tick(Filter::HighPass, 4000, 0.7, cymbalRate);
+        kit.push_back(drum("ride", 51, 1.3, cymbalRate, [&](double t) {
+            static const double partials[][2] = {{1250, 0.3},  {2010, 0.26}, {2960, 0.2}, {3710, 0.16},
+                                                 {5230, 0.12}, {6820, 0.1},  {8470, 0.08}};
+            double ring = 0;
             for (const auto &[hz, level] : partials)
-                ping += level * std::sin(2 * pi * hz * t);
-            return ping * std::exp(-t / 0.35) + 0.6 * wash(metal(t, 620) + noise.next()) * std::exp(-t / 0.45);
+                ring += level * std::sin(2 * pi * hz * t) * std::exp(-t * hz / 4000);
+            const double x = noise.next();
+            return ring * std::exp(-t / 0.5) + 0.55 * wash(metal(t, 700) + 0.5 * x) * std::exp(-t / 0.45)
+                   + 0.5 * tick(x) * std::exp(-t / 0.006);
         }));
     }
     return kit;
