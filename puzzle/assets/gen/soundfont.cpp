@@ -3,8 +3,8 @@
 //
 // A pitched sample is an attack followed by a loop that holds a whole number of periods, so the
 // loop closes on itself without a seam; whatever is not periodic (a pluck, a hammer, breath) dies
-// away within the attack. Each instrument has a sample every five to seven keys, so no note is
-// shifted by more than four semitones. Drums are one-shot samples that fade to silence.
+// away within the attack. Each instrument has a sample every seven keys, so no note of the song
+// is shifted by more than four semitones. Drums are one-shot samples that fade to silence.
 #include "generators.h"
 
 #include <QtEndian>
@@ -13,8 +13,10 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <numbers>
+#include <span>
 #include <vector>
 
 namespace morvik::assetgen {
@@ -157,8 +159,10 @@ std::vector<Sample> flute()
         // The chiff as the note speaks: a burst of breath and a touch of the octave.
         auto chiff = std::make_shared<Filter>(Filter::BandPass, std::min(4 * frequency(root), 9000.0), 1.5);
         auto noise = std::make_shared<Noise>(std::uint32_t(root * 104729));
+        const Spectrum tone = {1.0,   0.4,   0.2,   0.11,  0.07,  0.045, 0.03,   0.02,
+                               0.014, 0.01,  0.007, 0.005, 0.004, 0.003, 0.0025, 0.002};
         return pitched(
-            name, root, 0.12, 0.2, {1.0, 0.4, 0.2, 0.11, 0.07, 0.045, 0.03, 0.02, 0.014, 0.01, 0.007, 0.005, 0.004, 0.003, 0.0025, 0.002},
+            name, root, 0.12, 0.2, tone,
             [=](double t, double phase) {
                 return 0.2 * (*chiff)(noise->next()) * std::exp(-t / 0.04)
                        + 0.25 * std::exp(-t / 0.04) * std::sin(2 * pi * 2 * phase);
@@ -307,7 +311,7 @@ std::vector<Sample> drums()
 
 // Scales a set of samples by one factor, so that the loudest peak is at -1 dBFS and the samples
 // of one instrument keep their levels relative to each other.
-void normalise(std::vector<Sample> &set)
+void normalise(std::span<Sample> set)
 {
     double peak = 0;
     for (const Sample &s : set)
@@ -318,21 +322,13 @@ void normalise(std::vector<Sample> &set)
             v *= 0.89 / peak;
 }
 
-// Normalises each drum on its own: the levels of the kit are set by attenuation.
-void normaliseEach(std::vector<Sample> &kit)
-{
-    for (Sample &s : kit) {
-        std::vector<Sample> one{std::move(s)};
-        normalise(one);
-        s = std::move(one.front());
-    }
-}
-
 // --- The SoundFont 2 file ---
 
+// The generators we set. Attenuations are in centibels as the file states them; FluidSynth, like
+// the EMU hardware the format comes from, applies 40 % of that, and our levels are set by ear there.
 enum Generator : quint16 {
-    Pan = 17, DelayModLfo = 21, FreqModLfo = 22, DelayVibLfo = 23, FreqVibLfo = 24, ModLfoToVolume = 13,
-    VibLfoToPitch = 6, AttackVolEnv = 34, HoldVolEnv = 35, DecayVolEnv = 36, SustainVolEnv = 37,
+    VibLfoToPitch = 6, ModLfoToVolume = 13, Pan = 17, DelayModLfo = 21, FreqModLfo = 22, DelayVibLfo = 23,
+    FreqVibLfo = 24, AttackVolEnv = 34, HoldVolEnv = 35, DecayVolEnv = 36, SustainVolEnv = 37,
     ReleaseVolEnv = 38, KeynumToVolEnvDecay = 40, InstrumentId = 41, KeyRange = 43, InitialAttenuation = 48,
     FineTune = 52, SampleId = 53, SampleModes = 54,
 };
@@ -514,7 +510,9 @@ QByteArray soundFont()
     std::vector<std::vector<Sample>> sets = {flute(), electricPiano(), acousticBass(), strings(), drums()};
     for (std::size_t i = 0; i + 1 < sets.size(); ++i)
         normalise(sets[i]);
-    normaliseEach(sets.back());
+    // Each drum on its own: the balance of the kit is set by attenuation.
+    for (Sample &drum : sets.back())
+        normalise({&drum, 1});
     std::vector<int> first;
     std::vector<Sample> samples;
     for (std::vector<Sample> &set : sets) {
@@ -550,14 +548,16 @@ QByteArray soundFont()
     }
     instruments.push_back(ensemble);
     Instrument kit{"Standard Kit", {}};
-    const qint16 drumLevels[] = {80, 150, 120, 230, 260, 230};  // attenuation in centibels
-    const qint16 drumPans[] = {0, -100, 0, 200, -250, 250};
+    // Each drum's attenuation and pan (in tenths of a percent, left negative).
+    const std::map<int, std::pair<qint16, qint16>> drumMix = {
+        {36, {80, 0}}, {37, {150, -100}}, {38, {120, 0}}, {42, {230, 200}}, {49, {260, -250}}, {51, {230, 250}}};
     for (std::size_t i = 0; i < sets[4].size(); ++i) {
         const Sample &s = sets[4][i];
+        const auto [attenuation, pan] = drumMix.at(s.root);
         // A short note still lets the drum ring: the release is slow beside the sample's own fade.
         kit.zones.push_back({s.root, s.root, first[4] + int(i),
                              with(envelope({0.001, 0.001, 0.001, 0, 5.0}),
-                                  {{InitialAttenuation, drumLevels[i]}, {Pan, drumPans[i]}})});
+                                  {{InitialAttenuation, attenuation}, {Pan, pan}})});
     }
     instruments.push_back(kit);
 
