@@ -5,7 +5,10 @@
 
 #include <fluidsynth.h>
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 
@@ -219,6 +222,7 @@ class TestSoundFont : public QObject {
 private slots:
     void initTestCase();
     void embeddedFontIsTheGeneratedFile();
+    void generatorWritesTheSameFontEveryRun();
     void everyInstrumentTheSongSelectsIsInTheFont();
     void songRendersWithoutClipOrClick();
     void everyChannelOfTheSongSounds();
@@ -247,6 +251,21 @@ void TestSoundFont::embeddedFontIsTheGeneratedFile()
     QVERIFY(file.startsWith("RIFF") && file.mid(8, 4) == "sfbk");
     qInfo("morvik.sf2: %.0f KiB", file.size() / 1024.0);
     QVERIFY2(file.size() < 1024 * 1024, "the soundfont should stay small");
+}
+
+// The build must give the same program every time: a second run of the generator writes the very
+// same bytes.
+void TestSoundFont::generatorWritesTheSameFontEveryRun()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QProcess generator;
+    generator.start(QStringLiteral(MORVIK_ASSETGEN), {"sounds", dir.path()});
+    QVERIFY(generator.waitForFinished(120000));
+    QCOMPARE(generator.exitCode(), 0);
+    QFile again(QDir(dir.path()).filePath("morvik.sf2"));
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    QVERIFY2(again.readAll() == buildFile("morvik.sf2"), "the soundfont differs from one run to the next");
 }
 
 // Each program change finds its preset in our font: no instrument falls back to another, or
