@@ -1,11 +1,14 @@
-// Resident memory a FluidSynth synth needs for a soundfont while it plays the song, with the
-// game's synth settings. Measures morvik.sf2 from the build, then any soundfont named on the
-// command line, e.g. bench/soundfont_memory /usr/share/sounds/sf2/TimGM6mb.sf2
+// What a soundfont costs the game's synth while it plays the song, with the game's settings: the
+// resident memory it adds, the voices it keeps sounding and the processor time per second of
+// music. Measures morvik.sf2 from the build, then any soundfont named on the command line, e.g.
+//   build/bench/bench_soundfont /usr/share/sounds/sf2/TimGM6mb.sf2
 #include <fluidsynth.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -43,17 +46,25 @@ bool measure(const std::string &font, bool dynamic)
     const long before = residentKiB();
     const bool loaded = fluid_synth_sfload(synth, font.c_str(), 1) != FLUID_FAILED;
     const long afterLoad = residentKiB();
+    fluid_synth_set_interp_method(synth, -1, FLUID_INTERP_LINEAR);
     long peak = afterLoad;
     if (loaded) {
         fluid_player_play(player);
-        std::vector<float> left(512), right(512);
+        std::vector<std::int16_t> block(2 * 512);
+        long blocks = 0, voices = 0, processor = 0;
         while (fluid_player_get_status(player) == FLUID_PLAYER_PLAYING) {
-            fluid_synth_write_float(synth, 512, left.data(), 0, 1, right.data(), 0, 1);
+            const std::clock_t start = std::clock();
+            fluid_synth_write_s16(synth, 512, block.data(), 0, 2, block.data(), 1, 2);
+            processor += std::clock() - start;
+            voices += fluid_synth_get_active_voice_count(synth);
+            ++blocks;
             const long now = residentKiB();
             peak = now > peak ? now : peak;
         }
-        std::printf("%-44s %-9s %8ld KiB %8ld KiB\n", font.c_str(), dynamic ? "on demand" : "all", afterLoad - before,
-                    peak - before);
+        const double seconds = blocks * 512 / 44100.0;
+        std::printf("%-44s %-9s %8ld KiB %8ld KiB %8.1f %9.2f %%\n", font.c_str(), dynamic ? "on demand" : "all",
+                    afterLoad - before, peak - before, double(voices) / double(blocks),
+                    100.0 * double(processor) / CLOCKS_PER_SEC / seconds);
     } else {
         std::printf("%-44s cannot be loaded\n", font.c_str());
     }
@@ -71,7 +82,8 @@ int main(int argc, char **argv)
         fluid_set_log_function(level, nullptr, nullptr);
     std::vector<std::string> fonts = {MORVIK_SOUND_DIR "/morvik.sf2"};
     fonts.insert(fonts.end(), argv + 1, argv + argc);
-    std::printf("%-44s %-9s %12s %12s\n", "soundfont", "samples", "after load", "song peak");
+    std::printf("%-44s %-9s %12s %12s %8s %11s\n", "soundfont", "samples", "after load", "song peak", "voices",
+                "synth CPU");
     std::fflush(stdout);
     // Each measurement in a fresh process, so that none reuses memory another has freed.
     bool ok = true;
