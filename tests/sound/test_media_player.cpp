@@ -1,3 +1,4 @@
+#include "audio_device.h"
 #include "fixtures.h"
 #include "media_player.h"
 #include "sound.h"
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <functional>
 
+using morvik::AudioDevice;
 using morvik::MediaPlayer;
 
 namespace {
@@ -381,28 +383,27 @@ private slots:
         }
     }
 
-    // A held start: nothing is opened or played until the release, then what was asked plays.
-    // Players going away while it is held do not wait for a release.
-    void heldStartWaitsForTheRelease()
+    // A held start: nothing is opened or played until the start, then what was asked plays.
+    // A device going away while it is held does not wait for a start.
+    void heldStartWaitsForTheStart()
     {
         QFile::remove(output);
-        MediaPlayer::holdAudioStart();
         {
-            MediaPlayer MCIWnd1;
+            auto device = std::make_shared<AudioDevice>(std::chrono::minutes(1));
+            MediaPlayer MCIWnd1(device);
             MCIWnd1.setFileName(path("cue.wav").toStdString());
             MCIWnd1.setCommand("play");
             QTest::qWait(300);
             QCOMPARE(MCIWnd1.position(), 0);
             QCOMPARE(rendered(), 0);
-            MediaPlayer::releaseAudioStart();
+            device->start();
             QVERIFY(waitFor([&] { return MCIWnd1.position() == 100; }));
         }
-        MediaPlayer::holdAudioStart();
         {
-            MediaPlayer MCIWnd1;
+            auto device = std::make_shared<AudioDevice>(std::chrono::minutes(1));
+            MediaPlayer MCIWnd1(device);
             MCIWnd1.setCommand("play");
         }
-        MediaPlayer::releaseAudioStart();
     }
 
     // The game's music at full speed: the loop watch of every tick rewinds the song once it has
