@@ -1,5 +1,8 @@
 #include "sound_font.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cinttypes>
 #include <cstdint>
@@ -51,9 +54,16 @@ fluid_long_long_t tellMemory(void *handle)
     return static_cast<Cursor *>(handle)->at;
 }
 
+// The synth keeps its own copy of what it has read, so the pages read are let go of: bytes mapped
+// from a file are read again from it should they be needed.
 int closeMemory(void *handle)
 {
-    delete static_cast<Cursor *>(handle);
+    auto *cursor = static_cast<Cursor *>(handle);
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const std::uintptr_t first = reinterpret_cast<std::uintptr_t>(cursor->data) / page * page;
+    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(cursor->data) + static_cast<std::uintptr_t>(cursor->size);
+    ::madvise(reinterpret_cast<void *>(first), end - first, MADV_DONTNEED);
+    delete cursor;
     return FLUID_OK;
 }
 
