@@ -406,6 +406,69 @@ private slots:
         }
     }
 
+    // Until the start, each player keeps only what it was told last, however much it was told:
+    // its last file, whether that plays, its level, and the flag as it was when the file was named.
+    // Then exactly that plays, and nothing of what came before.
+    void waitingPlayersKeepOnlyTheirLastFileAndState()
+    {
+        fixtures::write(path("a.wav"), fixtures::wave(4410, 1000));
+        fixtures::write(path("b.wav"), fixtures::wave(4410, 2000));
+        fixtures::write(path("c.wav"), fixtures::wave(4410, 3000));
+        fixtures::write(path("tune.mid"), fixtures::song({{0, 2000}}, 2000));
+        QFile::remove(output);
+        StderrCapture errors;
+        auto device = std::make_shared<AudioDevice>(std::chrono::minutes(1));
+        MediaPlayer effects(device), other(device), music(device);
+        // A long wait's worth of cues, as the game issues them.
+        for (int cue = 0; cue < 100000; ++cue) {
+            effects.setCommand("stop");
+            effects.setFileName(path(cue % 2 ? "a.wav" : "b.wav").toStdString());
+            effects.setCommand("play");
+            effects.setPosition(0);
+        }
+        effects.setFileName(path("c.wav").toStdString());
+        effects.setLevel(500);
+        effects.setCommand("play");
+        // A file named while the reports were off stays unreported; a new name drops the play.
+        other.setFileName(path("a.wav").toStdString());
+        other.setCommand("play");
+        other.setFlag(false);
+        other.setFileName(path("missing.wav").toStdString());
+        other.setFlag(true);
+        other.setCommand("play");
+        music.setFileName(path("tune.mid").toStdString());
+        music.setCommand("play");
+        music.setCommand("stop");
+        QCOMPARE(effects.position(), 0);
+
+        device->start();
+        QVERIFY(waitFor([&] { return effects.position() == 100; }));
+        QVERIFY(renderMore(300));
+        QCOMPARE(music.position(), 0);
+        const auto samples = fixtures::samples(output);
+        QCOMPARE(std::count_if(samples.begin(), samples.end(), [](std::int16_t s) { return s != 0; }), 4410 * 2);
+        QCOMPARE(std::count_if(samples.begin(), samples.end(), [](std::int16_t s) { return qAbs(s) == 1500; }), 4410 * 2);
+        QCOMPARE(errors.lines(), QStringList());
+
+        // The stopped song is there, and plays from its start.
+        music.setCommand("play");
+        QVERIFY(waitFor([&] { return music.position() >= 500; }));
+    }
+
+    // Without a start, the device opens once the given time has passed.
+    void deviceStartsWithinItsTime()
+    {
+        QFile::remove(output);
+        auto device = std::make_shared<AudioDevice>(std::chrono::milliseconds(400));
+        MediaPlayer effects(device);
+        effects.setFileName(path("cue.wav").toStdString());
+        effects.setCommand("play");
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(waitFor([&] { return effects.position() == 100; }));
+        QVERIFY2(clock.elapsed() >= 400, qPrintable(QString("played after %1 ms").arg(clock.elapsed())));
+    }
+
     // The game's music at full speed: the loop watch of every tick rewinds the song once it has
     // passed the loop point, and the music check box stops it and lets it go on.
     void musicLoops()
