@@ -315,6 +315,79 @@ private slots:
         QVERIFY2(lines[0].contains(QString::fromStdString(file)) && lines[0].contains(reason), qPrintable(lines[0]));
     }
 
+    // Whatever lies in the game's folder under one of its five names, the game reads it at once
+    // and plays nothing of it, with one line on standard error.
+    void hostileFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("reason");
+
+        // One note, then the end of the track 2^28 - 1 ticks later at the slowest tempo: 100 days on.
+        QByteArray endless = fixtures::song({{0, 500}}, 500);
+        endless.chop(4);
+        endless.append(QByteArray("\x00\xff\x51\x03\xff\xff\xff\xff\xff\xff\x7f\xff\x2f\x00", 14));
+        endless[21] = char(endless.size() - 22);
+        QByteArray tracks("MThd\x00\x00\x00\x06\x00\x01\x27\x10\x01\xf4", 14);
+        for (int track = 0; track < 10000; ++track)
+            tracks.append(QByteArray("MTrk\x00\x00\x00\x04\x00\xff\x2f\x00", 12));
+        // 8-bit mono: 2^31 frames fit the 32-bit size of its data chunk, which holds a few bytes.
+        QByteArray declared = fixtures::wave(4, 1000);
+        const char mono[] = {1, 0, 1, 0, 0x44, (char)0xac, 0, 0, 0x44, (char)0xac, 0, 0, 1, 0, 8, 0};
+        declared.replace(20, 16, QByteArray(mono, 16));
+        declared.replace(40, 4, QByteArray("\x00\x00\x00\x80", 4));
+
+        QTest::newRow("song that never ends") << "ST.Mid" << endless << "" << "longer than an hour";
+        QTest::newRow("song of 10 000 tracks") << "ST.Mid" << tracks << "" << "more than 128 tracks";
+        QTest::newRow("wave of 2^31 declared frames") << "move.wav" << declared << "" << "not a playable wave file";
+        QTest::newRow("one-byte wave") << "no.wav" << QByteArray("R") << "" << "not a playable wave file";
+        QTest::newRow("one-byte song") << "ST.Mid" << QByteArray("M") << "" << "not a standard MIDI file";
+        QTest::newRow("link to /dev/zero") << "Yes.wav" << QByteArray() << "/dev/zero" << "not a regular file";
+        QTest::newRow("link to /dev/zero as the song") << "ST.Mid" << QByteArray() << "/dev/zero" << "not a regular file";
+        QTest::newRow("link to itself") << "done.wav" << QByteArray() << "done.wav" << "Too many levels of symbolic links";
+    }
+
+    void hostileFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, link);
+        QFETCH(QString, reason);
+        QTemporaryDir folder;
+        const QString file = folder.filePath(name);
+        if (link.isEmpty())
+            fixtures::write(file, bytes);
+        else
+            QVERIFY(QFile::link(link, file));
+
+        MediaPlayer MCIWnd1, MCIWnd2;
+        warmUp(MCIWnd1);
+        StderrCapture errors;
+        const qint64 start = rendered();
+        morvik::Module1 state;
+        state.AppDir = folder.path().toStdString();
+        state.EffectCommand = "play";
+        morvik::Sound sound(state, MCIWnd1, MCIWnd2);
+        for (int round = 0; round < 2; ++round) {
+            if (name == "ST.Mid")
+                sound.setUpMusic();
+            else
+                sound.play(name == "move.wav" ? morvik::Cue::Move : name == "no.wav" ? morvik::Cue::PickAndPut
+                               : name == "Yes.wav" ? morvik::Cue::CorrectPiece : morvik::Cue::Completion);
+            sound.loopWatch();
+        }
+        QVERIFY(renderMore(300));
+        QCOMPARE((name == "ST.Mid" ? MCIWnd2 : MCIWnd1).position(), 0);
+
+        const auto samples = fixtures::samples(output);
+        const auto from = std::size_t(start / 2 + 2 * 2048 * 2);
+        QVERIFY(std::all_of(samples.begin() + qMin(from, samples.size()), samples.end(), [](std::int16_t s) { return s == 0; }));
+        const QStringList lines = errors.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].contains(file) && lines[0].contains(reason), qPrintable(lines[0]));
+    }
+
     void flagSwitchesTheReports()
     {
         MediaPlayer player;

@@ -14,6 +14,8 @@ namespace morvik::audio {
 namespace {
 
 constexpr std::size_t MaxFileSize = std::size_t{64} << 20;
+// A cue is a few seconds; converted to the device's frames a minute is already 10 MiB.
+constexpr int MaxWaveSeconds = 60;
 
 bool isSongName(const std::string &path)
 {
@@ -22,7 +24,7 @@ bool isSongName(const std::string &path)
            });
 }
 
-// The wave as the device's frames, or why not.
+// The wave as the device's frames, or why not (the reason as SDL gives it).
 std::shared_ptr<const Samples> decodeWave(const std::vector<char> &bytes, std::string &error)
 {
     SDL_AudioSpec spec{};
@@ -30,6 +32,12 @@ std::shared_ptr<const Samples> decodeWave(const std::vector<char> &bytes, std::s
     Uint32 length = 0;
     if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1, &spec, &buffer, &length)) {
         error = SDL_GetError();
+        return {};
+    }
+    const Uint32 frameBytes = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+    if (frameBytes == 0 || spec.freq <= 0 || length / frameBytes / static_cast<Uint32>(spec.freq) >= MaxWaveSeconds) {
+        error = "longer than a minute";
+        SDL_FreeWAV(buffer);
         return {};
     }
     SDL_AudioCVT convert{};
@@ -78,8 +86,8 @@ void EngineDeck::load(const std::string &path)
         return;
     }
     if (song) {
-        if (!isStandardMidi(file.bytes)) {
-            report_("cannot play " + path, "not a standard MIDI file");
+        if (const std::string error = songError(file.bytes); !error.empty()) {
+            report_("cannot play " + path, error);
             return;
         }
         song_ = std::make_shared<const SongFile>(std::move(file.bytes));

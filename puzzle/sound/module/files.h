@@ -15,9 +15,11 @@ struct FileData {
 // The whole of a regular file of at most maxSize bytes, or why not.
 FileData readFile(const std::string &path, std::size_t maxSize);
 
-// A standard MIDI file: the header chunk, then at least as many track chunks as it announces, every
-// chunk whole within the file. This finds cut and foreign files before the synth sees them.
-bool isStandardMidi(std::span<const char> bytes);
+// Why the synth cannot play a song, or nothing if it can. A song is a standard MIDI file: the header
+// chunk, then at least as many track chunks as it announces, every chunk whole within the file and
+// every track a whole series of events. This finds cut and foreign files before the synth sees
+// them, songs of more tracks than the synth plays, and songs that would run on for days.
+std::string songError(std::span<const char> bytes);
 
 // A read-only mapping of a whole regular file: its pages are read only where they are used.
 class MappedFile {
