@@ -123,7 +123,7 @@ bool Engine::loadFirstSoundFont(const std::vector<std::string> &files)
     std::string tried;
     for (const auto &file : files) {
         auto font = std::make_unique<MappedFile>(file);
-        if (font->error().empty() && loadSoundFont(synth_, font->bytes())) {
+        if (font->error().empty() && loadSoundFont(synth_, font->bytes(), true)) {
             soundFont_ = std::move(font);
             return true;
         }

@@ -17,6 +17,7 @@ namespace {
 struct Cursor {
     const char *data;
     fluid_long_long_t size;
+    bool fileBacked;
     fluid_long_long_t at;
 };
 
@@ -24,9 +25,10 @@ void *openMemory(const char *name)
 {
     std::uintptr_t address = 0;
     std::uint64_t size = 0;
-    if (std::sscanf(name, "memory:%" SCNxPTR ":%" SCNu64, &address, &size) != 2)
+    int fileBacked = 0;
+    if (std::sscanf(name, "memory:%" SCNxPTR ":%" SCNu64 ":%d", &address, &size, &fileBacked) != 3)
         return nullptr;
-    return new Cursor{reinterpret_cast<const char *>(address), static_cast<fluid_long_long_t>(size), 0};
+    return new Cursor{reinterpret_cast<const char *>(address), static_cast<fluid_long_long_t>(size), fileBacked != 0, 0};
 }
 
 int readMemory(void *buffer, fluid_long_long_t count, void *handle)
@@ -54,11 +56,15 @@ fluid_long_long_t tellMemory(void *handle)
     return static_cast<Cursor *>(handle)->at;
 }
 
-// The synth keeps its own copy of what it has read, so the pages read are let go of: bytes mapped
-// from a file are read again from it should they be needed.
+// The synth keeps its own copy of what it has read, so the pages of bytes mapped from a file are
+// let go of: they are read again from the file should they be needed.
 int closeMemory(void *handle)
 {
     auto *cursor = static_cast<Cursor *>(handle);
+    if (!cursor->fileBacked) {
+        delete cursor;
+        return FLUID_OK;
+    }
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     const std::uintptr_t first = reinterpret_cast<std::uintptr_t>(cursor->data) / page * page;
     const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(cursor->data) + static_cast<std::uintptr_t>(cursor->size);
@@ -76,11 +82,11 @@ void readSoundFontsFromMemory(fluid_settings_t *settings, fluid_synth_t *synth)
     fluid_synth_add_sfloader(synth, loader);
 }
 
-bool loadSoundFont(fluid_synth_t *synth, std::span<const char> bytes)
+bool loadSoundFont(fluid_synth_t *synth, std::span<const char> bytes, bool fileBacked)
 {
-    char name[64];
-    std::snprintf(name, sizeof name, "memory:%" PRIxPTR ":%zu", reinterpret_cast<std::uintptr_t>(bytes.data()),
-                  bytes.size());
+    char name[80];
+    std::snprintf(name, sizeof name, "memory:%" PRIxPTR ":%zu:%d", reinterpret_cast<std::uintptr_t>(bytes.data()),
+                  bytes.size(), fileBacked ? 1 : 0);
     return fluid_synth_sfload(synth, name, 1) != FLUID_FAILED;
 }
 
