@@ -134,6 +134,32 @@ private slots:
         renderTo(output, 10);
     }
 
+    // First of all, since the audio module stays loaded once opened: none of the sound stack is in
+    // the process before the device starts, and players told what to play meanwhile load nothing.
+    void soundStackLoadsOnlyAtTheStart()
+    {
+        const auto soundStackLoaded = [] {
+            QFile maps("/proc/self/maps");
+            if (!maps.open(QIODevice::ReadOnly))
+                qFatal("cannot read /proc/self/maps");
+            const QByteArray text = maps.readAll();
+            return text.contains("morvik-audio") || text.contains("libSDL2") || text.contains("libfluidsynth");
+        };
+        QVERIFY(!soundStackLoaded());
+        fixtures::write(path("tune.mid"), fixtures::song({{0, 1000}}, 1000));
+        auto device = std::make_shared<AudioDevice>(std::chrono::minutes(1));
+        MediaPlayer MCIWnd1(device), MCIWnd2(device);
+        MCIWnd1.setFileName(path("cue.wav").toStdString());
+        MCIWnd1.setCommand("play");
+        MCIWnd2.setFileName(path("tune.mid").toStdString());
+        MCIWnd2.setCommand("play");
+        QTest::qWait(100);
+        QVERIFY(!soundStackLoaded());
+        device->start();
+        QVERIFY(waitFor([&] { return MCIWnd1.position() == 100; }));
+        QVERIFY(soundStackLoaded());
+    }
+
     void songPositionFollowsRenderedAudio()
     {
         fixtures::write(path("long.mid"), fixtures::song({{0, 20000}}, 20000));
