@@ -68,6 +68,7 @@ int main(int argc, char **argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("MORVIK_AUDIO_MODULE", MORVIK_AUDIO_MODULE, 0);
     QDir::setCurrent(MORVIK_SOUND_DIR);
     morvik::Application app(argc, argv);
     morvik::MediaPlayer MCIWnd1;

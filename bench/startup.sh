@@ -3,10 +3,15 @@
 # bare Qt 6 window, measured from outside under a private Xvfb by the desktop measuring harness
 # (desktop-peers.sh with peermeter.py, from $MORVIK_PEERS or ../shared/bench). Runs are
 # interleaved; the harness prints medians and ratios to the first program.
+#   qt6-hello        a bare Qt 6 window
+#   qt6-hello-tick   the same with a 266 x 74 picture changing every 100 ms
 #   morvik           the game started from build/, with its song playing
 #   morvik-no-music  the game started from a folder with the four effects only: no song plays
+# With MORVIK_COMPARE set to another build folder, its game is measured in the same rounds too
+# (morvik-other, morvik-other-no-music), for an A/B under the same load.
 # Audio goes through SDL's dummy driver, which renders in real time.
-# Usage: bench/startup.sh [RUNS] [IDLE-SECONDS]      (defaults 7 and 30)
+# Usage: bench/startup.sh [RUNS] [IDLE-SECONDS] [HARNESS OPTIONS...]   (defaults 7 and 30; for
+#        instance --display 85 --work /tmp/my-peers when another run may be going on)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 peers=${MORVIK_PEERS:-../shared/bench}
@@ -16,6 +21,7 @@ if [[ ! -f $peers/desktop-peers.sh ]]; then
 fi
 runs=${1:-7}
 idle=${2:-30}
+shift $(($# < 2 ? $# : 2))
 build=$PWD/build
 if [[ ! -x $build/morvik ]]; then
   scripts/deps.sh
@@ -25,7 +31,15 @@ fi
 quiet=$(mktemp -d)
 trap 'rm -rf "$quiet"' EXIT
 cp "$build"/*.wav "$quiet"
-bash "$peers/desktop-peers.sh" -n "$runs" --idle "$idle" \
-  "qt6-hello:\$DESKTOP_PEERS_WORK/qt6hello:./qt6hello" \
-  "morvik:$build:env SDL_AUDIODRIVER=dummy ./morvik" \
+programs=(
+  "qt6-hello:\$DESKTOP_PEERS_WORK/qt6hello:./qt6hello"
+  "qt6-hello-tick:\$DESKTOP_PEERS_WORK/qt6hello:./qt6hello tick"
+  "morvik:$build:env SDL_AUDIODRIVER=dummy ./morvik"
   "morvik-no-music:$quiet:env SDL_AUDIODRIVER=dummy $build/morvik"
+)
+if [[ -n ${MORVIK_COMPARE:-} ]]; then
+  other=$(cd "$MORVIK_COMPARE" && pwd)
+  programs+=("morvik-other:$other:env SDL_AUDIODRIVER=dummy ./morvik"
+             "morvik-other-no-music:$quiet:env SDL_AUDIODRIVER=dummy $other/morvik")
+fi
+bash "$peers/desktop-peers.sh" -n "$runs" --idle "$idle" "$@" "${programs[@]}"

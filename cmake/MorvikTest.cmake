@@ -6,6 +6,6 @@ function(morvik_test name)
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=disk;SDL_DISKAUDIOFILE=/dev/null;SDL_DISKAUDIODELAY=0"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=disk;SDL_DISKAUDIOFILE=/dev/null;SDL_DISKAUDIODELAY=0;MORVIK_AUDIO_MODULE=$<TARGET_FILE:morvik_audio>"
     TIMEOUT 600)
 endfunction()

@@ -8,8 +8,8 @@ packages=(
   cmake g++ make pkg-config
   # window and tests (Qt 6 Widgets, QtTest)
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  # sound: audio device and wave cues, MIDI synthesis, General MIDI instruments
-  libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont
+  # sound: audio device, MIDI synthesis, General MIDI instruments
+  libsdl2-dev libfluidsynth-dev timgm6mb-soundfont
   # fonts metric-compatible with Times New Roman and MS Sans Serif / Arial
   fonts-liberation fonts-liberation2 fontconfig
   # benchmarks

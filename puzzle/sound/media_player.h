@@ -1,22 +1,19 @@
 #pragma once
 
+#include "audio_module.h"
 #include "player.h"
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
-
-struct Mix_Chunk;
 
 namespace morvik {
 
 class AudioDevice;
 
-// A media player on the shared audio device. A file whose name ends in ".mid" (any letter case) is
-// a MIDI song played by the FluidSynth synth; any other file is a wave file played on the player's
-// own mixer channel.
+// A media player on an audio device. A file whose name ends in ".mid" (any letter case) is a MIDI
+// song played by the synth; any other file is a wave file played on the player's own channel.
 //
 // - "play" starts the file from its start after a new file name; after "stop" it goes on from
 //   where it stopped; after the file has played to its end it starts it again.
@@ -29,16 +26,16 @@ class AudioDevice;
 // Every error is one line on standard error, once per file and reason, and leaves the player
 // silent until the next file. Without an audio device every player is silent; without a soundfont
 // MIDI songs are.
+//
+// Until its device has started, a player keeps only what it has been told last: the file, whether
+// it plays, the level and the flag; nothing has played yet, so a rewind changes nothing. The
+// device then gets exactly that. Every call belongs on the UI thread.
 class MediaPlayer : public Player {
 public:
+    // On the device shared by the players of the process, which starts at once.
     MediaPlayer();
+    explicit MediaPlayer(std::shared_ptr<AudioDevice> device);
     ~MediaPlayer() override;
-
-    // The audio device opens on a thread of its own when the first player is made, and what the
-    // players are told meanwhile waits for it. A program can hold the opening back, for instance
-    // until its window is on the screen, so that the two do not compete for the processor.
-    static void holdAudioStart();
-    static void releaseAudioStart();
     MediaPlayer(const MediaPlayer &) = delete;
     MediaPlayer &operator=(const MediaPlayer &) = delete;
 
@@ -49,28 +46,24 @@ public:
     void setFlag(bool flag) override;
     void setLevel(std::int16_t level) override;
 
-private:
-    enum class Kind { None, Wave, Song };
+    // Called by the device once it has started: the player's deck gets what the player was told.
+    void takeUp(audio::Module &module);
 
-    void load(const std::string &path);
-    void release();
-    void play();
-    void stop();
-    void rewind();
-    void applyLevel();
-    void startWave();
-    bool ownsSong() const;
+private:
+    struct Waiting {
+        std::optional<std::string> file;
+        bool reportFile = true;
+        bool play = false;
+    };
+
+    audio::Deck *deck();
     void report(const std::string &subject, const std::string &reason);
 
-    std::shared_ptr<AudioDevice> device_;
-    const int channel_;
-    Kind kind_ = Kind::None;
-    Mix_Chunk *chunk_ = nullptr;
-    std::vector<char> song_;
+    const std::shared_ptr<AudioDevice> device_;
+    std::unique_ptr<audio::Deck> deck_;
+    Waiting waiting_;
     std::int16_t level_ = 1000;
     bool reportErrors_ = true;
-    // Frames of the wave mixed since it started, counted by the mixer's thread.
-    std::atomic<std::int64_t> waveFrames_{0};
 };
 
 }  // namespace morvik

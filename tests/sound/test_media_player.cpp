@@ -1,3 +1,4 @@
+#include "audio_device.h"
 #include "fixtures.h"
 #include "media_player.h"
 #include "sound.h"
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <functional>
 
+using morvik::AudioDevice;
 using morvik::MediaPlayer;
 
 namespace {
@@ -130,6 +132,32 @@ private slots:
         qputenv("SDL_AUDIODRIVER", "disk");
         qunsetenv("SDL_SOUNDFONTS");
         renderTo(output, 10);
+    }
+
+    // First of all, since the audio module stays loaded once opened: none of the sound stack is in
+    // the process before the device starts, and players told what to play meanwhile load nothing.
+    void soundStackLoadsOnlyAtTheStart()
+    {
+        const auto soundStackLoaded = [] {
+            QFile maps("/proc/self/maps");
+            if (!maps.open(QIODevice::ReadOnly))
+                qFatal("cannot read /proc/self/maps");
+            const QByteArray text = maps.readAll();
+            return text.contains("morvik-audio") || text.contains("libSDL2") || text.contains("libfluidsynth");
+        };
+        QVERIFY(!soundStackLoaded());
+        fixtures::write(path("tune.mid"), fixtures::song({{0, 1000}}, 1000));
+        auto device = std::make_shared<AudioDevice>(std::chrono::minutes(1));
+        MediaPlayer MCIWnd1(device), MCIWnd2(device);
+        MCIWnd1.setFileName(path("cue.wav").toStdString());
+        MCIWnd1.setCommand("play");
+        MCIWnd2.setFileName(path("tune.mid").toStdString());
+        MCIWnd2.setCommand("play");
+        QTest::qWait(100);
+        QVERIFY(!soundStackLoaded());
+        device->start();
+        QVERIFY(waitFor([&] { return MCIWnd1.position() == 100; }));
+        QVERIFY(soundStackLoaded());
     }
 
     void songPositionFollowsRenderedAudio()
@@ -313,6 +341,79 @@ private slots:
         QVERIFY2(lines[0].contains(QString::fromStdString(file)) && lines[0].contains(reason), qPrintable(lines[0]));
     }
 
+    // Whatever lies in the game's folder under one of its five names, the game reads it at once
+    // and plays nothing of it, with one line on standard error.
+    void hostileFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("reason");
+
+        // One note, then the end of the track 2^28 - 1 ticks later at the slowest tempo: 100 days on.
+        QByteArray endless = fixtures::song({{0, 500}}, 500);
+        endless.chop(4);
+        endless.append(QByteArray("\x00\xff\x51\x03\xff\xff\xff\xff\xff\xff\x7f\xff\x2f\x00", 14));
+        endless[21] = char(endless.size() - 22);
+        QByteArray tracks("MThd\x00\x00\x00\x06\x00\x01\x27\x10\x01\xf4", 14);
+        for (int track = 0; track < 10000; ++track)
+            tracks.append(QByteArray("MTrk\x00\x00\x00\x04\x00\xff\x2f\x00", 12));
+        // 8-bit mono: 2^31 frames fit the 32-bit size of its data chunk, which holds a few bytes.
+        QByteArray declared = fixtures::wave(4, 1000);
+        const char mono[] = {1, 0, 1, 0, 0x44, (char)0xac, 0, 0, 0x44, (char)0xac, 0, 0, 1, 0, 8, 0};
+        declared.replace(20, 16, QByteArray(mono, 16));
+        declared.replace(40, 4, QByteArray("\x00\x00\x00\x80", 4));
+
+        QTest::newRow("song that never ends") << "ST.Mid" << endless << "" << "longer than an hour";
+        QTest::newRow("song of 10 000 tracks") << "ST.Mid" << tracks << "" << "more than 128 tracks";
+        QTest::newRow("wave of 2^31 declared frames") << "move.wav" << declared << "" << "not a playable wave file";
+        QTest::newRow("one-byte wave") << "no.wav" << QByteArray("R") << "" << "not a playable wave file";
+        QTest::newRow("one-byte song") << "ST.Mid" << QByteArray("M") << "" << "not a standard MIDI file";
+        QTest::newRow("link to /dev/zero") << "Yes.wav" << QByteArray() << "/dev/zero" << "not a regular file";
+        QTest::newRow("link to /dev/zero as the song") << "ST.Mid" << QByteArray() << "/dev/zero" << "not a regular file";
+        QTest::newRow("link to itself") << "done.wav" << QByteArray() << "done.wav" << "Too many levels of symbolic links";
+    }
+
+    void hostileFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, link);
+        QFETCH(QString, reason);
+        QTemporaryDir folder;
+        const QString file = folder.filePath(name);
+        if (link.isEmpty())
+            fixtures::write(file, bytes);
+        else
+            QVERIFY(QFile::link(link, file));
+
+        MediaPlayer MCIWnd1, MCIWnd2;
+        warmUp(MCIWnd1);
+        StderrCapture errors;
+        const qint64 start = rendered();
+        morvik::Module1 state;
+        state.AppDir = folder.path().toStdString();
+        state.EffectCommand = "play";
+        morvik::Sound sound(state, MCIWnd1, MCIWnd2);
+        for (int round = 0; round < 2; ++round) {
+            if (name == "ST.Mid")
+                sound.setUpMusic();
+            else
+                sound.play(name == "move.wav" ? morvik::Cue::Move : name == "no.wav" ? morvik::Cue::PickAndPut
+                               : name == "Yes.wav" ? morvik::Cue::CorrectPiece : morvik::Cue::Completion);
+            sound.loopWatch();
+        }
+        QVERIFY(renderMore(300));
+        QCOMPARE((name == "ST.Mid" ? MCIWnd2 : MCIWnd1).position(), 0);
+
+        const auto samples = fixtures::samples(output);
+        const auto from = std::size_t(start / 2 + 2 * 2048 * 2);
+        QVERIFY(std::all_of(samples.begin() + qMin(from, samples.size()), samples.end(), [](std::int16_t s) { return s == 0; }));
+        const QStringList lines = errors.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].contains(file) && lines[0].contains(reason), qPrintable(lines[0]));
+    }
+
     void flagSwitchesTheReports()
     {
         MediaPlayer player;
@@ -381,28 +482,90 @@ private slots:
         }
     }
 
-    // A held start: nothing is opened or played until the release, then what was asked plays.
-    // Players going away while it is held do not wait for a release.
-    void heldStartWaitsForTheRelease()
+    // A held start: nothing is opened or played until the start, then what was asked plays.
+    // A device going away while it is held does not wait for a start.
+    void heldStartWaitsForTheStart()
     {
         QFile::remove(output);
-        MediaPlayer::holdAudioStart();
         {
-            MediaPlayer MCIWnd1;
+            auto device = std::make_shared<AudioDevice>(std::chrono::minutes(1));
+            MediaPlayer MCIWnd1(device);
             MCIWnd1.setFileName(path("cue.wav").toStdString());
             MCIWnd1.setCommand("play");
             QTest::qWait(300);
             QCOMPARE(MCIWnd1.position(), 0);
             QCOMPARE(rendered(), 0);
-            MediaPlayer::releaseAudioStart();
+            device->start();
             QVERIFY(waitFor([&] { return MCIWnd1.position() == 100; }));
         }
-        MediaPlayer::holdAudioStart();
         {
-            MediaPlayer MCIWnd1;
+            auto device = std::make_shared<AudioDevice>(std::chrono::minutes(1));
+            MediaPlayer MCIWnd1(device);
             MCIWnd1.setCommand("play");
         }
-        MediaPlayer::releaseAudioStart();
+    }
+
+    // Until the start, each player keeps only what it was told last, however much it was told:
+    // its last file, whether that plays, its level, and the flag as it was when the file was named.
+    // Then exactly that plays, and nothing of what came before.
+    void waitingPlayersKeepOnlyTheirLastFileAndState()
+    {
+        fixtures::write(path("a.wav"), fixtures::wave(4410, 1000));
+        fixtures::write(path("b.wav"), fixtures::wave(4410, 2000));
+        fixtures::write(path("c.wav"), fixtures::wave(4410, 3000));
+        fixtures::write(path("tune.mid"), fixtures::song({{0, 2000}}, 2000));
+        QFile::remove(output);
+        StderrCapture errors;
+        auto device = std::make_shared<AudioDevice>(std::chrono::minutes(1));
+        MediaPlayer effects(device), other(device), music(device);
+        // A long wait's worth of cues, as the game issues them.
+        for (int cue = 0; cue < 100000; ++cue) {
+            effects.setCommand("stop");
+            effects.setFileName(path(cue % 2 ? "a.wav" : "b.wav").toStdString());
+            effects.setCommand("play");
+            effects.setPosition(0);
+        }
+        effects.setFileName(path("c.wav").toStdString());
+        effects.setLevel(500);
+        effects.setCommand("play");
+        // A file named while the reports were off stays unreported; a new name drops the play.
+        other.setFileName(path("a.wav").toStdString());
+        other.setCommand("play");
+        other.setFlag(false);
+        other.setFileName(path("missing.wav").toStdString());
+        other.setFlag(true);
+        other.setCommand("play");
+        music.setFileName(path("tune.mid").toStdString());
+        music.setCommand("play");
+        music.setCommand("stop");
+        QCOMPARE(effects.position(), 0);
+
+        device->start();
+        QVERIFY(waitFor([&] { return effects.position() == 100; }));
+        QVERIFY(renderMore(300));
+        QCOMPARE(music.position(), 0);
+        const auto samples = fixtures::samples(output);
+        QCOMPARE(std::count_if(samples.begin(), samples.end(), [](std::int16_t s) { return s != 0; }), 4410 * 2);
+        QCOMPARE(std::count_if(samples.begin(), samples.end(), [](std::int16_t s) { return qAbs(s) == 1500; }), 4410 * 2);
+        QCOMPARE(errors.lines(), QStringList());
+
+        // The stopped song is there, and plays from its start.
+        music.setCommand("play");
+        QVERIFY(waitFor([&] { return music.position() >= 500; }));
+    }
+
+    // Without a start, the device opens once the given time has passed.
+    void deviceStartsWithinItsTime()
+    {
+        QFile::remove(output);
+        auto device = std::make_shared<AudioDevice>(std::chrono::milliseconds(400));
+        MediaPlayer effects(device);
+        effects.setFileName(path("cue.wav").toStdString());
+        effects.setCommand("play");
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(waitFor([&] { return effects.position() == 100; }));
+        QVERIFY2(clock.elapsed() >= 400, qPrintable(QString("played after %1 ms").arg(clock.elapsed())));
     }
 
     // The game's music at full speed: the loop watch of every tick rewinds the song once it has
