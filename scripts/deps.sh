@@ -8,8 +8,8 @@ packages=(
   cmake g++ make pkg-config
   # window and tests (Qt 6 Widgets, QtTest)
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  # sound: audio device, MIDI synthesis, General MIDI instruments
-  libsdl2-dev libfluidsynth-dev timgm6mb-soundfont
+  # sound: audio device and MIDI synthesis (the song's instruments are our own)
+  libsdl2-dev libfluidsynth-dev
   # fonts metric-compatible with Times New Roman and MS Sans Serif / Arial
   fonts-liberation fonts-liberation2 fontconfig
   # benchmarks

@@ -2,6 +2,7 @@
 
 #include "deck.h"
 #include "sound_font.h"
+#include "soundfont.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,19 +16,6 @@ namespace {
 // 2048 frames (46 ms) per callback: few wake-ups while the game idles, and a cue still starts well
 // within a tick of the game's timer.
 constexpr int BufferFrames = 2048;
-
-// The system's General MIDI soundfonts. The small TimGM6mb comes first: FluidR3_GM holds some
-// 16 MiB of instrument tables and 11 MiB of drum kit, against under 8 MiB for the whole of TimGM6mb.
-std::vector<std::string> systemSoundFonts(fluid_settings_t *settings)
-{
-    std::vector<std::string> fonts{"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"};
-    char *fallback = nullptr;
-    if (fluid_settings_dupstr(settings, "synth.default-soundfont", &fallback) == FLUID_OK && fallback) {
-        fonts.push_back(fallback);
-        fluid_free(fallback);
-    }
-    return fonts;
-}
 
 // SDL_SOUNDFONTS, as SDL_mixer reads it: file names separated by ';'.
 std::vector<std::string> listedSoundFonts(const char *list)
@@ -110,12 +98,13 @@ void Engine::startSynth()
     fluid_synth_set_interp_method(synth_, -1, FLUID_INTERP_LINEAR);
 }
 
-// The soundfonts listed in SDL_SOUNDFONTS, else the system's General MIDI soundfont.
+// The soundfonts listed in SDL_SOUNDFONTS, else the song's own instruments built into the module.
 bool Engine::loadInstruments()
 {
     if (const char *list = std::getenv("SDL_SOUNDFONTS"))
         return loadFirstSoundFont(listedSoundFonts(list));
-    return loadFirstSoundFont(systemSoundFonts(settings_));
+    const auto font = soundFontData();
+    return loadSoundFont(synth_, {reinterpret_cast<const char *>(font.data()), font.size()}, true);
 }
 
 bool Engine::loadFirstSoundFont(const std::vector<std::string> &files)
