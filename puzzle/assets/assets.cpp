@@ -1,5 +1,6 @@
 #include "assets.h"
 
+#include <QPixmap>
 #include <QResource>
 #include <QString>
 
@@ -25,7 +26,17 @@ QImage background()
     return image;
 }
 
-QImage icon() { return load(QStringLiteral("icon.png"), "PNG"); }
+QList<int> iconSizes() { return {16, 24, 32, 48, 64, 128, 256}; }
+
+QImage icon(int size) { return load(QStringLiteral("icon%1.png").arg(size), "PNG"); }
+
+QIcon programIcon()
+{
+    QIcon set;
+    for (const int size : iconSizes())
+        set.addPixmap(QPixmap::fromImage(icon(size)));
+    return set;
+}
 
 QImage emptyCellMarker() { return load(QStringLiteral("marker.png"), "PNG"); }
 

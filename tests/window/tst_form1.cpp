@@ -38,7 +38,10 @@ void TestForm1::windowIsFixedAndCentred()
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QVERIFY(qAbs(w.form.geometry().center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(w.form.geometry().center().y() - screen.center().y()) <= 1);
-    QVERIFY(!w.form.windowIcon().isNull());
+    QList<int> iconSizes;
+    for (const QSize size : w.form.windowIcon().availableSizes())
+        iconSizes << size.width();
+    QCOMPARE(iconSizes, QList<int>({16, 24, 32, 48, 64, 128, 256}));
     QCOMPARE(w.form.client->picture().size(), QSize(611, 428));
 }
 

@@ -4,7 +4,8 @@
 #include "generators.h"
 
 #include <QDir>
-#include <QFile>
+#include <QBuffer>
+#include <QSaveFile>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -13,10 +14,12 @@ using namespace morvik::assetgen;
 
 namespace {
 
+// Every file is written aside and renamed into place once whole, so that nothing that reads it
+// can ever see half a file.
 bool write(const QDir &dir, const QString &name, const QByteArray &data)
 {
-    QFile file(dir.filePath(name));
-    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size())
+    QSaveFile file(dir.filePath(name));
+    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
         return true;
     std::fprintf(stderr, "morvik-assetgen: cannot write %s\n", qPrintable(file.fileName()));
     return false;
@@ -24,9 +27,11 @@ bool write(const QDir &dir, const QString &name, const QByteArray &data)
 
 bool save(const QDir &dir, const QString &name, const QImage &image)
 {
-    if (image.save(dir.filePath(name)))
-        return true;
-    std::fprintf(stderr, "morvik-assetgen: cannot write %s\n", qPrintable(dir.filePath(name)));
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"))
+        return write(dir, name, png);
+    std::fprintf(stderr, "morvik-assetgen: cannot encode %s\n", qPrintable(name));
     return false;
 }
 
@@ -43,8 +48,10 @@ QByteArray rawPixels(const QImage &image)
 
 bool pictures(const QDir &dir)
 {
-    bool ok = write(dir, "background.rgb", rawPixels(background())) && save(dir, "icon.png", icon())
+    bool ok = write(dir, "background.rgb", rawPixels(background()))
               && save(dir, "marker.png", emptyCellMarker());
+    for (const int size : iconSizes)
+        ok = ok && save(dir, QString("icon%1.png").arg(size), icon(size));
     for (int i = 0; ok && i < 15; ++i)
         ok = save(dir, QString("picture%1.png").arg(i), puzzlePicture(i));
     for (int i = 0; ok && i < 16; ++i)
