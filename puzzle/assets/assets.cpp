@@ -1,6 +1,5 @@
 #include "assets.h"
 
-#include <QPixmap>
 #include <QResource>
 #include <QString>
 
@@ -30,11 +29,12 @@ QList<int> iconSizes() { return {16, 24, 32, 48, 64, 128, 256}; }
 
 QImage icon(int size) { return load(QStringLiteral("icon%1.png").arg(size), "PNG"); }
 
+// Each size is decoded only when something asks for it.
 QIcon programIcon()
 {
     QIcon set;
     for (const int size : iconSizes())
-        set.addPixmap(QPixmap::fromImage(icon(size)));
+        set.addFile(QStringLiteral(":/morvik/icon%1.png").arg(size), QSize(size, size));
     return set;
 }
 
