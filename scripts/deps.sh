@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake g++ make pkg-config
+  cmake g++ make ninja-build pkg-config
   # window and tests (Qt 6 Widgets, QtTest)
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # sound: audio device and MIDI synthesis (the song's instruments are our own)
@@ -16,6 +16,10 @@ packages=(
   libbenchmark-dev
   # a private display for the start-up benchmark
   xvfb xauth python3-xlib
+  # checks of the menu entry, the store metadata and the manual page
+  desktop-file-utils appstream groff-base
+  # the Debian package: build, dependencies, checks, and a clean Debian root to install it in
+  dpkg-dev fakeroot lintian debootstrap
 )
 
 missing=()

@@ -25,7 +25,18 @@ QImage background()
     return image;
 }
 
-QImage icon() { return load(QStringLiteral("icon.png"), "PNG"); }
+QList<int> iconSizes() { return {16, 24, 32, 48, 64, 128, 256}; }
+
+QImage icon(int size) { return load(QStringLiteral("icon%1.png").arg(size), "PNG"); }
+
+// Each size is decoded only when something asks for it.
+QIcon programIcon()
+{
+    QIcon set;
+    for (const int size : iconSizes())
+        set.addFile(QStringLiteral(":/morvik/icon%1.png").arg(size), QSize(size, size));
+    return set;
+}
 
 QImage emptyCellMarker() { return load(QStringLiteral("marker.png"), "PNG"); }
 

@@ -36,7 +36,7 @@ Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)
       game(state, sound, random, *this)
 {
     setFixedSize(612, 417);
-    setWindowIcon(QPixmap::fromImage(assets::icon()));
+    setWindowIcon(assets::programIcon());
     setAutoFillBackground(true);
     QPalette frame = palette();
     frame.setColor(QPalette::Window, Qt::black);

@@ -15,6 +15,7 @@ class TestPictures : public QObject {
 
 private slots:
     void sizesAndDepths();
+    void iconAtEverySize();
     void markerIsARedQuestionMarkOnWhite();
     void legendsLieInsideTheirPlaces();
     void everyCellOfEveryPictureIsDistinct();
@@ -73,6 +74,33 @@ void TestPictures::sizesAndDepths()
     QVERIFY(programIcon.colorCount() <= 16);
     QVERIFY(programIcon.hasAlphaChannel());
     QCOMPARE(qAlpha(programIcon.pixel(0, 63)), 0);
+}
+
+// Each size is drawn whole at its own size: the piece covers about as much of every icon, and up
+// to 64 pixels every pixel takes a colour of the small palette, with no smoothed or scaled edge.
+void TestPictures::iconAtEverySize()
+{
+    const auto coverage = [](const QImage &image) {
+        int opaque = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                opaque += qAlpha(image.pixel(x, y)) == 255;
+        return double(opaque) / (image.width() * image.height());
+    };
+    const double reference = coverage(icon(64));
+    QCOMPARE(iconSizes(), QList<int>({16, 24, 32, 48, 64, 128, 256}));
+    for (const int size : iconSizes()) {
+        const QImage image = icon(size);
+        const QByteArray at = QByteArray::number(size);
+        QVERIFY2(image.size() == QSize(size, size), at);
+        QVERIFY2(qAlpha(image.pixel(0, size - 1)) == 0, at);
+        QVERIFY2(qAbs(coverage(image) - reference) < 0.1, at);
+        if (size <= 64) {
+            QVERIFY2(image.format() == QImage::Format_Indexed8 && image.colorCount() <= 16, at);
+            for (const QRgb c : image.colorTable())
+                QVERIFY2(qAlpha(c) == 0 || qAlpha(c) == 255, at);
+        }
+    }
 }
 
 void TestPictures::markerIsARedQuestionMarkOnWhite()

@@ -1,3 +1,4 @@
+#include "assets.h"
 #include "window_fixture.h"
 
 #include <QDir>
@@ -38,7 +39,14 @@ void TestForm1::windowIsFixedAndCentred()
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QVERIFY(qAbs(w.form.geometry().center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(w.form.geometry().center().y() - screen.center().y()) <= 1);
-    QVERIFY(!w.form.windowIcon().isNull());
+    // The window icon holds every drawn size, each given as drawn, never scaled from another.
+    QList<int> iconSizes;
+    for (const QSize size : w.form.windowIcon().availableSizes()) {
+        iconSizes << size.width();
+        QCOMPARE(w.form.windowIcon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32),
+                 assets::icon(size.width()).convertToFormat(QImage::Format_ARGB32));
+    }
+    QCOMPARE(iconSizes, QList<int>({16, 24, 32, 48, 64, 128, 256}));
     QCOMPARE(w.form.client->picture().size(), QSize(611, 428));
 }
 

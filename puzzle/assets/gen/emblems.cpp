@@ -4,7 +4,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace morvik::assetgen {
 
@@ -28,15 +30,20 @@ QImage emptyCellMarker()
     return marker;
 }
 
-QImage icon()
+QImage icon(int size)
 {
-    // A jigsaw piece with a little landscape on it, drawn without smoothing so that every
-    // pixel takes one of a handful of colours, then stored with a palette.
+    // A jigsaw piece with a little landscape on it, laid out on a 64-unit square and drawn at
+    // the icon's own size. Up to 64 pixels it is drawn without smoothing, so that every pixel
+    // takes one of a handful of colours, and stored with a palette; the large sizes are smooth.
     const QList<QRgb> palette = {
         qRgba(0, 0, 0, 0),   qRgb(40, 30, 24),   qRgb(96, 88, 80),   qRgb(70, 130, 220),
         qRgb(130, 185, 240), qRgb(255, 214, 64), qRgb(240, 140, 40), qRgb(70, 160, 60),
         qRgb(40, 110, 45),   qRgb(250, 250, 245), qRgb(40, 90, 170), qRgb(160, 220, 250),
     };
+    const bool smooth = size > 64;
+    const double unit = size / 64.0;
+    // Strokes and offsets of whole pixels, at least one, so that small sizes stay sharp.
+    const auto pixels = [unit](double units) { return std::max(1.0, std::round(units * unit)) / unit; };
     const auto disc = [](QPointF centre, double radius) {
         QPainterPath path;
         path.addEllipse(centre, radius, radius);
@@ -46,23 +53,28 @@ QImage icon()
     piece.addRect(8, 14, 40, 40);
     piece = piece.united(disc({28, 10}, 7)).united(disc({52, 34}, 7)).subtracted(disc({8, 34}, 6));
 
-    QImage art(64, 64, QImage::Format_ARGB32);
+    QImage art(size, size, QImage::Format_ARGB32_Premultiplied);
     art.fill(Qt::transparent);
     QPainter p(&art);
+    p.setRenderHint(QPainter::Antialiasing, smooth);
+    p.scale(unit, unit);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(palette[2]));
-    p.drawPath(piece.translated(3, 3));
+    const double shadow = pixels(3);
+    p.drawPath(piece.translated(shadow, shadow));
     p.setClipPath(piece);
-    p.fillRect(0, 0, 64, 26, QColor(palette[4]));
-    p.fillRect(0, 26, 64, 14, QColor(palette[3]));
-    p.fillRect(0, 0, 64, 8, QColor(palette[11]));
+    p.fillRect(QRectF(0, 0, 64, 26), QColor(palette[4]));
+    p.fillRect(QRectF(0, 26, 64, 14), QColor(palette[3]));
+    p.fillRect(QRectF(0, 0, 64, 8), QColor(palette[11]));
     p.setBrush(QColor(palette[6]));
     p.drawEllipse(QPointF(38, 24), 8, 8);
     p.setBrush(QColor(palette[5]));
     p.drawEllipse(QPointF(38, 24), 6, 6);
-    p.setBrush(QColor(palette[9]));
-    p.drawEllipse(QRectF(14, 18, 14, 6));
-    p.drawEllipse(QRectF(20, 15, 10, 6));
+    if (size >= 32) {  // below that a cloud is only a smudge
+        p.setBrush(QColor(palette[9]));
+        p.drawEllipse(QRectF(14, 18, 14, 6));
+        p.drawEllipse(QRectF(20, 15, 10, 6));
+    }
     QPainterPath far;
     far.moveTo(0, 44);
     far.cubicTo(16, 28, 30, 32, 64, 40);
@@ -78,17 +90,19 @@ QImage icon()
     p.setBrush(QColor(palette[7]));
     p.drawPath(near);
     p.setBrush(QColor(palette[10]));
-    p.drawRect(0, 58, 64, 6);
+    p.drawRect(QRectF(0, 58, 64, 6));
     p.setClipping(false);
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(palette[1]), 2));
+    p.setPen(QPen(QColor(palette[1]), pixels(2)));
     p.drawPath(piece);
     p.end();
+    if (smooth)
+        return art.convertToFormat(QImage::Format_ARGB32);
 
-    QImage indexed(64, 64, QImage::Format_Indexed8);
+    QImage indexed(size, size, QImage::Format_Indexed8);
     indexed.setColorTable(palette);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x) {
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
             const QRgb c = art.pixel(x, y);
             const int index = qAlpha(c) < 128 ? 0 : int(palette.indexOf(qRgb(qRed(c), qGreen(c), qBlue(c))));
             indexed.setPixel(x, y, index < 0 ? 1 : index);

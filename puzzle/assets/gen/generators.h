@@ -6,7 +6,9 @@
 namespace morvik::assetgen {
 
 QImage background();
-QImage icon();
+// The program icon, drawn at each of its sizes.
+inline constexpr int iconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+QImage icon(int size);
 QImage emptyCellMarker();
 QImage puzzlePicture(int index);
 QImage animationFrame(int index);

@@ -5,6 +5,7 @@
 #include "generators.h"
 
 #include <QDir>
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QSaveFile>
 
@@ -14,9 +15,10 @@ using namespace morvik::assetgen;
 
 namespace {
 
+// Every file is written aside and renamed into place once whole, so that nothing that reads it
+// can ever see half a file.
 bool write(const QDir &dir, const QString &name, const QByteArray &data)
 {
-    // Written aside and renamed into place, so a reader never sees half a file.
     QSaveFile file(dir.filePath(name));
     if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
         return true;
@@ -26,9 +28,11 @@ bool write(const QDir &dir, const QString &name, const QByteArray &data)
 
 bool save(const QDir &dir, const QString &name, const QImage &image)
 {
-    if (image.save(dir.filePath(name)))
-        return true;
-    std::fprintf(stderr, "morvik-assetgen: cannot write %s\n", qPrintable(dir.filePath(name)));
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"))
+        return write(dir, name, png);
+    std::fprintf(stderr, "morvik-assetgen: cannot encode %s\n", qPrintable(name));
     return false;
 }
 
@@ -45,8 +49,10 @@ QByteArray rawPixels(const QImage &image)
 
 bool pictures(const QDir &dir)
 {
-    bool ok = write(dir, "background.rgb", rawPixels(background())) && save(dir, "icon.png", icon())
+    bool ok = write(dir, "background.rgb", rawPixels(background()))
               && save(dir, "marker.png", emptyCellMarker());
+    for (const int size : iconSizes)
+        ok = ok && save(dir, QString("icon%1.png").arg(size), icon(size));
     for (int i = 0; ok && i < 15; ++i)
         ok = save(dir, QString("picture%1.png").arg(i), puzzlePicture(i));
     for (int i = 0; ok && i < 16; ++i)
