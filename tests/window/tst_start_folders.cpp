@@ -30,7 +30,7 @@ namespace {
 const char *const soundFiles[] = {"ST.Mid", "move.wav", "no.wav", "Yes.wav", "done.wav"};
 
 // The window with the game's own players, made here and only here.
-struct Game {
+struct Window {
     MediaPlayer MCIWnd1;
     MediaPlayer MCIWnd2;
     ClockRandom random;
@@ -38,11 +38,11 @@ struct Game {
 };
 
 // Starts the game with `folder` as the current folder, and goes back to where the test was.
-std::unique_ptr<Game> startIn(const fs::path &folder)
+std::unique_ptr<Window> startIn(const fs::path &folder)
 {
     const fs::path before = fs::current_path();
     fs::current_path(folder);
-    auto game = std::make_unique<Game>();
+    auto game = std::make_unique<Window>();
     fs::current_path(before);
     return game;
 }
