@@ -11,9 +11,8 @@
 //   build/bench/soak [hours]      (default 8)
 
 #include "application.h"
-#include "clock_random.h"
-#include "form1.h"
 #include "media_player.h"
+#include "real_window.h"
 
 #include <QTemporaryDir>
 
@@ -33,6 +32,7 @@
 #include <vector>
 
 using namespace morvik;
+using morvik::test::RealWindow;
 
 namespace {
 
@@ -40,14 +40,6 @@ constexpr int TicksPerHour = 36000;
 constexpr int FramesPerTick = 4410;  // 100 ms at 44 100 frames a second
 constexpr int LoopPoint = 86800;     // the song starts over at the first tick past it
 constexpr int MixerBufferMs = 47;    // the audio device mixes 2048 frames at a time
-
-// The window with the game's own players, made here and only here.
-struct Window {
-    MediaPlayer MCIWnd1;
-    MediaPlayer MCIWnd2;
-    ClockRandom random{[] { return std::uint64_t{1}; }};
-    Form1 form{MCIWnd1, MCIWnd2, random};
-};
 
 long residentKiB()
 {
@@ -155,7 +147,7 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    auto game = std::make_unique<Window>();
+    auto game = std::make_unique<RealWindow>([] { return std::uint64_t{1}; });
     Form1 &form = game->form;
     form.Timer1.stop();  // the ticks come from the audio clock below
     form.show();

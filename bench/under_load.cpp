@@ -10,9 +10,8 @@
 // not start over where it should.
 
 #include "application.h"
-#include "clock_random.h"
-#include "form1.h"
 #include "media_player.h"
+#include "real_window.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -36,20 +35,13 @@
 #include <vector>
 
 using namespace morvik;
+using morvik::test::RealWindow;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
 constexpr int LoopPoint = 86800;
 constexpr int MixerBufferMs = 47;
-
-// The window with the game's own players, made here and only here.
-struct Window {
-    MediaPlayer MCIWnd1;
-    MediaPlayer MCIWnd2;
-    ClockRandom random;
-    Form1 form{MCIWnd1, MCIWnd2, random};
-};
 
 double msSince(Clock::time_point start, Clock::time_point t = Clock::now())
 {
@@ -120,7 +112,7 @@ int main(int argc, char **argv)
     Application app(argc, argv);
     // As the game does: the audio device opens once the window is painted.
     MediaPlayer::holdAudioStart();
-    auto window = std::make_unique<Window>();
+    auto window = std::make_unique<RealWindow>();
     Form1 &form = window->form;
     const Clock::time_point start = Clock::now();
     const std::string loadBefore = loadAverage();

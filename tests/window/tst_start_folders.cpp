@@ -1,7 +1,6 @@
 #include "application.h"
-#include "clock_random.h"
-#include "form1.h"
 #include "media_player.h"
+#include "real_window.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +10,7 @@
 #include <string>
 
 using namespace morvik;
+using morvik::test::RealWindow;
 namespace fs = std::filesystem;
 
 Q_DECLARE_METATYPE(std::string)
@@ -29,20 +29,12 @@ namespace {
 
 const char *const soundFiles[] = {"ST.Mid", "move.wav", "no.wav", "Yes.wav", "done.wav"};
 
-// The window with the game's own players, made here and only here.
-struct Window {
-    MediaPlayer MCIWnd1;
-    MediaPlayer MCIWnd2;
-    ClockRandom random;
-    Form1 form{MCIWnd1, MCIWnd2, random};
-};
-
 // Starts the game with `folder` as the current folder, and goes back to where the test was.
-std::unique_ptr<Window> startIn(const fs::path &folder)
+std::unique_ptr<RealWindow> startIn(const fs::path &folder)
 {
     const fs::path before = fs::current_path();
     fs::current_path(folder);
-    auto game = std::make_unique<Window>();
+    auto game = std::make_unique<RealWindow>();
     fs::current_path(before);
     return game;
 }
