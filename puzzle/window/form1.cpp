@@ -5,17 +5,26 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScreen>
 
+#include <filesystem>
+
 namespace morvik {
 
 namespace {
 constexpr QColor red(255, 0, 0);
+
+// The folder the program was started in, with its name's bytes as the system gives them: a name
+// that is not valid UTF-8 still leads to the files in it.
+std::string startFolder()
+{
+    std::error_code error;
+    return std::filesystem::current_path(error).native();
+}
 }  // namespace
 
 Backdrop::Backdrop(QWidget *parent, QImage picture) : QWidget(parent), picture_(std::move(picture))
@@ -194,7 +203,7 @@ void Form1::handle(Handler handler)
 
 void Form1::Form_Load()
 {
-    state.AppDir = QDir::currentPath().toStdString();
+    state.AppDir = startFolder();
     state.EffectCommand = "play";
     state.PictureNo = 0;
     sound.setUpMusic();

@@ -27,18 +27,30 @@ struct Harness : CuePlayer, EventLoop {
         QImage marker(24, 24, QImage::Format_RGB32);
         marker.fill(Qt::white);
         game.controls.Picture4 = Picture(marker);
-        for (int i = 0; i < 15; ++i) {
-            QImage picture(240, 240, QImage::Format_RGB32);
-            for (int y = 0; y < 240; ++y)
-                for (int x = 0; x < 240; ++x)
-                    picture.setPixel(x, y, qRgb(x, y, i * 16));
-            game.controls.Picture6[i] = Picture(picture);
-        }
+        for (int i = 0; i < 15; ++i)
+            game.controls.Picture6[i] = Picture(gradients()[i]);
         for (int i = 0; i < 16; ++i) {
             QImage frame(266, 74, QImage::Format_RGB32);
             frame.fill(QColor(i * 16, 0, 0));
             game.controls.Picture7[i] = Picture(frame);
         }
+    }
+
+    // Made once: many harnesses share the pixels, each with picture objects of its own.
+    static const std::vector<QImage> &gradients()
+    {
+        static const std::vector<QImage> pictures = [] {
+            std::vector<QImage> made;
+            for (int i = 0; i < 15; ++i) {
+                QImage picture(240, 240, QImage::Format_RGB32);
+                for (int y = 0; y < 240; ++y)
+                    for (int x = 0; x < 240; ++x)
+                        picture.setPixel(x, y, qRgb(x, y, i * 16));
+                made.push_back(picture);
+            }
+            return made;
+        }();
+        return pictures;
     }
 
     void play(Cue cue) override { cues.push_back(cue); }

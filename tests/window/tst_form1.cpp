@@ -3,7 +3,10 @@
 
 #include <QDir>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
+
+#include <filesystem>
 
 #include <memory>
 
@@ -21,6 +24,7 @@ private slots:
     void captionsAndToolTips();
     void formLoadSetsUpTheMusicInOrder();
     void soundPathsFromARootDirectory();
+    void soundPathsKeepTheStartFolderBytes();
     void boardShowsLinesAndTrayNone();
     void clicksAndTipsFindTheBoxOnTop();
     void keysReachTheWindowWhateverHasTheFocus_data();
@@ -171,6 +175,28 @@ void TestForm1::soundPathsFromARootDirectory()
         w->form.Form_KeyPress(code);
     }
     QVERIFY(w->log.contains("MCIWnd1: file //move.wav"));
+}
+
+// A start folder whose name is not valid UTF-8 (a Windows-1250 "č" is the byte 0xE8): the sound
+// paths hold its bytes unchanged.
+void TestForm1::soundPathsKeepTheStartFolderBytes()
+{
+    QTemporaryDir base;
+    QVERIFY(base.isValid());
+    const std::filesystem::path folder = std::filesystem::path(base.path().toStdString()) / "\xE8";
+    std::filesystem::create_directory(folder);
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    auto w = std::make_unique<Window>();
+    std::filesystem::current_path(before);
+    QCOMPARE(w->form.state.AppDir, folder.native());
+    QCOMPARE(w->MCIWnd2.files, std::vector<std::string>{folder.native() + "/ST.Mid"});
+    w->form.Option1_Click();
+    std::int16_t key = '8';
+    w->form.Form_KeyPress(key);
+    key = '2';
+    w->form.Form_KeyPress(key);
+    QCOMPARE(w->MCIWnd1.files.back(), folder.native() + "/move.wav");
 }
 
 // Board boxes are a pixel larger than their pictures and each lies above its right and lower

@@ -11,6 +11,9 @@
 #include <QStringList>
 #include <QTest>
 
+#include <string>
+#include <vector>
+
 namespace morvik::test {
 
 // A media player that writes down every operation, one shared log for both players.
@@ -19,7 +22,11 @@ public:
     RecordingPlayer(QString name, QStringList &log) : name_(std::move(name)), log_(log) {}
 
     void setCommand(const std::string &command) override { note("command " + command); }
-    void setFileName(const std::string &path) override { note("file " + path); }
+    void setFileName(const std::string &path) override
+    {
+        files.push_back(path);
+        note("file " + path);
+    }
     std::int32_t position() override { return position_; }
     void setPosition(std::int16_t position) override
     {
@@ -30,6 +37,8 @@ public:
     void setLevel(std::int16_t level) override { note("level " + std::to_string(level)); }
 
     std::int32_t position_ = 0;
+    // The file names as given, byte for byte.
+    std::vector<std::string> files;
 
 private:
     void note(const std::string &what) { log_ << name_ + ": " + QString::fromStdString(what); }
