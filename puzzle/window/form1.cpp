@@ -26,7 +26,10 @@ Backdrop::Backdrop(QWidget *parent, QImage picture) : QWidget(parent), picture_(
 void Backdrop::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.drawImage(event->rect(), picture_, event->rect());
+    const QRect area = event->rect();
+    const qreal scale = picture_.devicePixelRatio();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, scale != 1);
+    painter.drawImage(QRectF(area), picture_, QRectF(QPointF(area.topLeft()) * scale, QSizeF(area.size()) * scale));
     if (onFirstPaint)
         std::exchange(onFirstPaint, nullptr)();
 }
@@ -42,17 +45,19 @@ Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)
     frame.setColor(QPalette::Window, Qt::black);
     setPalette(frame);
 
-    client = new Backdrop(this, assets::background());
+    // Pictures of twice the detail on a screen of more than one device pixel to a pixel.
+    const int scale = assets::scaleFor(devicePixelRatioF());
+    client = new Backdrop(this, assets::background(scale));
     client->setGeometry(1, 1, 610, 415);
 
     Controls &k = game.controls;
-    k.Picture4 = Picture(assets::emptyCellMarker());
+    k.Picture4 = Picture(assets::emptyCellMarker(scale));
     for (int i = 0; i < 15; ++i)
         k.Picture6[i] = Picture(std::function<QImage()>(
-            [i] { return assets::puzzlePicture(i).convertToFormat(QImage::Format_RGB32); }));
+            [i, scale] { return assets::puzzlePicture(i, scale).convertToFormat(QImage::Format_RGB32); }));
     for (int i = 0; i < 16; ++i)
         k.Picture7[i] = Picture(std::function<QImage()>(
-            [i] { return assets::animationFrame(i).convertToFormat(QImage::Format_RGB32); }));
+            [i, scale] { return assets::animationFrame(i, scale).convertToFormat(QImage::Format_RGB32); }));
 
     createControls();
     Form_Load();
@@ -287,7 +292,12 @@ void Form1::showState()
         Picture3->move(place(k.Picture3));
     if (Picture3->isHidden() == k.Picture3.visible)
         Picture3->setVisible(k.Picture3.visible);
-    Image1->setPicture(k.Image1);
+    if (!(Image1->picture() == k.Image1)) {
+        // A puzzle picture no longer in play keeps no pixels; its pieces are copies of their own.
+        const Picture before = Image1->picture();
+        Image1->setPicture(k.Image1);
+        before.unload();
+    }
     Image2->setPicture(k.Image2);
     const QString number = QString::fromStdString(k.Label1);
     if (Label1->text() != number)
