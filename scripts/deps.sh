@@ -16,6 +16,9 @@ packages=(
   libbenchmark-dev
   # a private display for the start-up benchmark
   xvfb xauth python3-xlib
+  # tests on other desktops: Wayland (a headless compositor and Qt's Wayland platform), a small
+  # X window manager that moves windows, and the accessibility bus a screen reader reads
+  qt6-wayland weston openbox xdotool at-spi2-core dbus python3-pyatspi
 )
 
 missing=()

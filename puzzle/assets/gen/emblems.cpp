@@ -19,9 +19,9 @@ QImage emptyCellMarker(int scale)
         marker.fill(Qt::white);
         QPainter p(&marker);
         QPainterPath hook;
-        hook.arcMoveTo(QRectF(6, 2.5, 9.5, 8), 160);
-        hook.arcTo(QRectF(6, 2.5, 9.5, 8), 160, -160);
-        hook.cubicTo(15.5, 9, 10.5, 9.5, 10.5, 12);
+        hook.arcMoveTo(QRectF(6, 2.5, 9.5, 6), 180);
+        hook.arcTo(QRectF(6, 2.5, 9.5, 6), 180, -180);
+        hook.cubicTo(15.5, 8.5, 10.5, 9, 10.5, 11.5);
         hook.lineTo(10.5, 14);
         p.setPen(QPen(Qt::red, 3, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
         p.drawPath(hook);
