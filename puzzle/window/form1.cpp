@@ -2,6 +2,7 @@
 
 #include "assets.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QWindow>
 
 namespace morvik {
 
@@ -33,6 +35,27 @@ void Backdrop::paintEvent(QPaintEvent *event)
     if (onFirstPaint)
         std::exchange(onFirstPaint, nullptr)();
 }
+
+void Backdrop::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        pressedAt_ = event->globalPosition();
+}
+
+void Backdrop::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!pressedAt_ || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QPointF travelled = event->globalPosition() - *pressedAt_;
+    // The window follows the pointer from where the drag is told from a click.
+    if (travelled.manhattanLength() < QApplication::startDragDistance())
+        return;
+    pressedAt_.reset();
+    if (QWindow *window = this->window()->windowHandle())
+        window->startSystemMove();
+}
+
+void Backdrop::mouseReleaseEvent(QMouseEvent *) { pressedAt_.reset(); }
 
 Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)
     : QWidget(nullptr, Qt::FramelessWindowHint), sound(state, MCIWnd1, MCIWnd2),
