@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "accessibility.h"
 #include "assets.h"
 
 #include <QApplication>
@@ -61,6 +62,8 @@ Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)
     : QWidget(nullptr, Qt::FramelessWindowHint), sound(state, MCIWnd1, MCIWnd2),
       game(state, sound, random, *this)
 {
+    // Described before anything else, so that a screen reader meets it with its role.
+    describe(this, QAccessible::Window, "Morvik");
     setFixedSize(612, 417);
     setWindowIcon(QPixmap::fromImage(assets::icon()));
     setAutoFillBackground(true);
@@ -156,10 +159,12 @@ void Form1::createControls()
     Check3 = new TickBox(client, design(1680, 840, 230, 230), "Effects");
     Option1 = new OptionBar(client, design(1560, 5640, 255, 135), "Sliding");
 
-    Label3 = new Clickable<QLabel>("x", client);
+    // Described before its caption is set, which a screen reader already hears of.
+    Label3 = new Clickable<QLabel>(client);
+    describe(Label3, QAccessible::Button, "Close", QString::fromUtf8("Vyskoč..."));
+    Label3->setText("x");
     Label3->setGeometry(design(8880, 0, 255, 255));
     Label3->setToolTip(QString::fromUtf8("Vyskoč..."));
-    Label3->setAccessibleName("Close");
     // Free fonts installed with the game, metric-compatible with the design's MS Sans Serif, Arial
     // and Times New Roman: named directly, so that no font has to be searched for at start.
     QFont close("Liberation Sans");
@@ -205,10 +210,26 @@ void Form1::createControls()
     connect(Check2, &QAbstractButton::clicked, this, [this] { Check2_Click(); });
     connect(Check3, &QAbstractButton::clicked, this, [this] { Check3_Click(); });
 
+    describeControls();
     QWidget::setTabOrder(Option1, Option2);
     QWidget::setTabOrder(Option2, Option3);
     QWidget::setTabOrder(Option3, Check2);
     QWidget::setTabOrder(Check2, Check3);
+}
+
+// What a screen reader tells of each control that is no standard button, box or label.
+void Form1::describeControls()
+{
+    describe(client, QAccessible::Pane, "Morvik", "Picture puzzle: choose sliding or assembling below");
+    describe(Image1, QAccessible::Graphic, "Preview", "The whole current picture");
+    describe(Image2, QAccessible::Animation, "Title animation");
+    describe(Picture1, QAccessible::Canvas, "Tray", "The pieces of the picture, ten by ten");
+    describe(Picture2, QAccessible::Canvas, "Board", "Ten by ten cells where the pieces are put together");
+    describe(Picture3, QAccessible::Graphic, "Hand", "The piece being carried");
+    describe(Picture4, QAccessible::Graphic, "Empty cell", "Never shown");
+    describe(Picture5, QAccessible::Graphic, "Empty tray cell", "Never shown");
+    describe(Picture6, QAccessible::Grouping, "Picture store", "Never shown");
+    describe(Picture7, QAccessible::Grouping, "Frame store", "Never shown");
 }
 
 template <class Handler>
@@ -323,8 +344,11 @@ void Form1::showState()
     }
     Image2->setPicture(k.Image2);
     const QString number = QString::fromStdString(k.Label1);
-    if (Label1->text() != number)
+    if (Label1->text() != number) {
         Label1->setText(number);
+        Label1->setAccessibleName(number == "X" ? QStringLiteral("No picture yet")
+                                                : QStringLiteral("Picture %1").arg(number.trimmed()));
+    }
 }
 
 }  // namespace morvik

@@ -98,6 +98,7 @@ protected:
 
 private:
     void createControls();
+    void describeControls();
     void yield() override;
     // Brings every control up to date with what the rules hold.
     void showState();
