@@ -20,8 +20,9 @@ QImage load(const QString &name, int scale)
 
 QImage background(int scale)
 {
+    // Drawn straight, in the screen's own format.
     if (scale > 1)
-        return load(QStringLiteral("background"), scale);
+        return load(QStringLiteral("background"), scale).convertToFormat(QImage::Format_RGB32);
     const QResource raw(QStringLiteral(":/morvik/background.rgb"));
     const QImage image(raw.data(), 611, 428, 611 * 4, QImage::Format_RGB32);
     // The pixels are used where they lie, unless they are not 32-bit aligned.

@@ -7,7 +7,8 @@ namespace morvik::assets {
 // The pictures embedded in the program, made at build time by our own generator. Each comes at a
 // scale of 1 (one device pixel to a pixel of the design) and of 2 (twice the detail, with a
 // device pixel ratio of 2); every logical size is the same at both.
-QImage background(int scale = 1);              // 611 x 428, 24-bit colour, read-only at scale 1
+QImage background(int scale = 1);              // 611 x 428, 24-bit colour in 32-bit pixels,
+                                               // read-only at scale 1
 QImage icon();                                 // 64 x 64, 16 colours with transparency
 QImage emptyCellMarker(int scale = 1);         // 24 x 24
 QImage puzzlePicture(int index, int scale = 1);   // 0..14, 240 x 240

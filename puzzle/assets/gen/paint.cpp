@@ -59,11 +59,10 @@ QImage canvas(int width, int height, int scale)
 void shade(QImage &image, const QRect &area, const std::function<QRgb(double, double)> &colour)
 {
     const int scale = int(image.devicePixelRatio());
-    const auto logical = [scale](int device) { return (device + 0.5) / scale - 0.5; };
     for (int y = area.top() * scale; y < (area.bottom() + 1) * scale; ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = area.left() * scale; x < (area.right() + 1) * scale; ++x)
-            line[x] = colour(logical(x), logical(y));
+            line[x] = colour(logical(x, scale), logical(y, scale));
     }
 }
 
@@ -104,9 +103,9 @@ void addGrain(QImage &image, double wash, double tooth, double speckle, std::uin
     constexpr double noiseSpread = 0.2, unitUniform = 1.732;
     for (int y = 0; y < image.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        const double ly = (y + 0.5) / scale - 0.5;
+        const double ly = logical(y, scale);
         for (int x = 0; x < image.width(); ++x) {
-            const double lx = (x + 0.5) / scale - 0.5;
+            const double lx = logical(x, scale);
             const double n = (valueNoise(lx, ly, 36, seed) - 0.5) / noiseSpread * wash
                              + (valueNoise(lx, ly, 2.5, seed + 1) - 0.5) / noiseSpread * tooth
                              + random.range(-unitUniform, unitUniform) * speckle;

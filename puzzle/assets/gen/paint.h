@@ -35,6 +35,8 @@ private:
 // `scale` device pixels to each of them: at a scale of 2 the same drawing shows twice the detail.
 // A QPainter on the canvas draws in logical coordinates by the canvas's device pixel ratio.
 QImage canvas(int width, int height, int scale);
+// The logical coordinate of the centre of a device pixel; a whole pixel's own at a scale of 1.
+inline double logical(int device, int scale) { return (device + 0.5) / scale - 0.5; }
 
 // Sets every device pixel of the logical `area` from a function of the logical position of its
 // centre; at a scale of 1 those are the pixel's own whole coordinates.
