@@ -15,6 +15,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <malloc.h>
+
 namespace morvik {
 
 namespace {
@@ -338,9 +340,11 @@ void Form1::showState()
         Picture3->setVisible(k.Picture3.visible);
     if (!(Image1->picture() == k.Image1)) {
         // A puzzle picture no longer in play keeps no pixels; its pieces are copies of their own.
+        // The heap then gives the freed pages back, so that memory stays flat through play.
         const Picture before = Image1->picture();
         Image1->setPicture(k.Image1);
         before.unload();
+        malloc_trim(0);
     }
     Image2->setPicture(k.Image2);
     const QString number = QString::fromStdString(k.Label1);
