@@ -20,6 +20,9 @@ packages=(
   desktop-file-utils appstream groff-base
   # the Debian package: build, dependencies, checks, and a clean Debian root to install it in
   dpkg-dev fakeroot lintian debootstrap
+  # tests on other desktops: Wayland (a headless compositor and Qt's Wayland platform), a small
+  # X window manager that moves windows, and the accessibility bus a screen reader reads
+  qt6-wayland weston openbox xdotool at-spi2-core dbus python3-pyatspi
 )
 
 missing=()

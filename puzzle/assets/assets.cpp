@@ -8,15 +8,21 @@ namespace morvik::assets {
 namespace {
 
 // The format is named, so that no image plugin is loaded to guess it.
-QImage load(const QString &name, const char *format)
+QImage load(const QString &name, int scale)
 {
-    return QImage(QStringLiteral(":/morvik/") + name, format);
+    QImage image(QStringLiteral(":/morvik/") + name + (scale > 1 ? QStringLiteral("@2x.png") : QStringLiteral(".png")),
+                 "PNG");
+    image.setDevicePixelRatio(scale > 1 ? 2 : 1);
+    return image;
 }
 
 }  // namespace
 
-QImage background()
+QImage background(int scale)
 {
+    // Drawn straight, in the screen's own format.
+    if (scale > 1)
+        return load(QStringLiteral("background"), scale).convertToFormat(QImage::Format_RGB32);
     const QResource raw(QStringLiteral(":/morvik/background.rgb"));
     const QImage image(raw.data(), 611, 428, 611 * 4, QImage::Format_RGB32);
     // The pixels are used where they lie, unless they are not 32-bit aligned.
@@ -27,7 +33,7 @@ QImage background()
 
 QList<int> iconSizes() { return {16, 24, 32, 48, 64, 128, 256}; }
 
-QImage icon(int size) { return load(QStringLiteral("icon%1.png").arg(size), "PNG"); }
+QImage icon(int size) { return load(QStringLiteral("icon%1").arg(size), 1); }
 
 // Each size is decoded only when something asks for it.
 QIcon programIcon()
@@ -38,16 +44,18 @@ QIcon programIcon()
     return set;
 }
 
-QImage emptyCellMarker() { return load(QStringLiteral("marker.png"), "PNG"); }
+QImage emptyCellMarker(int scale) { return load(QStringLiteral("marker"), scale); }
 
-QImage puzzlePicture(int index)
+QImage puzzlePicture(int index, int scale)
 {
-    return load(QStringLiteral("picture%1.png").arg(index), "PNG");
+    return load(QStringLiteral("picture%1").arg(index), scale);
 }
 
-QImage animationFrame(int index)
+QImage animationFrame(int index, int scale)
 {
-    return load(QStringLiteral("frame%1.png").arg(index), "PNG");
+    return load(QStringLiteral("frame%1").arg(index), scale);
 }
+
+int scaleFor(qreal devicePixelRatio) { return devicePixelRatio > 1 ? 2 : 1; }
 
 }  // namespace morvik::assets

@@ -27,11 +27,15 @@ const QImage &Picture::image() const
     static const QImage none;
     if (!object_)
         return none;
-    if (object_->load) {
+    if (object_->load && object_->image.isNull())
         object_->image = object_->load();
-        object_->load = nullptr;
-    }
     return object_->image;
+}
+
+void Picture::unload() const
+{
+    if (object_ && object_->load)
+        object_->image = QImage();
 }
 
 }  // namespace morvik

@@ -18,6 +18,8 @@ public:
     explicit Picture(QImage image);
     // The pixels are made by `load` the first time they are asked for; the handle exists at once.
     explicit Picture(std::function<QImage()> load);
+    // Lets go of the pixels of a picture made by `load`; they are made again when next asked for.
+    void unload() const;
 
     std::int32_t handle() const { return object_ ? object_->handle : 0; }
     bool isNull() const { return !object_; }

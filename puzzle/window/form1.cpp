@@ -1,7 +1,9 @@
 #include "form1.h"
 
+#include "accessibility.h"
 #include "assets.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -10,6 +12,9 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QWindow>
+
+#include <malloc.h>
 
 #include <filesystem>
 
@@ -35,15 +40,41 @@ Backdrop::Backdrop(QWidget *parent, QImage picture) : QWidget(parent), picture_(
 void Backdrop::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.drawImage(event->rect(), picture_, event->rect());
+    const QRect area = event->rect();
+    const qreal scale = picture_.devicePixelRatio();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, scale != 1);
+    painter.drawImage(QRectF(area), picture_, QRectF(QPointF(area.topLeft()) * scale, QSizeF(area.size()) * scale));
     if (onFirstPaint)
         std::exchange(onFirstPaint, nullptr)();
 }
+
+void Backdrop::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        pressedAt_ = event->globalPosition();
+}
+
+void Backdrop::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!pressedAt_ || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QPointF travelled = event->globalPosition() - *pressedAt_;
+    // The window follows the pointer from where the drag is told from a click.
+    if (travelled.manhattanLength() < QApplication::startDragDistance())
+        return;
+    pressedAt_.reset();
+    if (QWindow *window = this->window()->windowHandle())
+        window->startSystemMove();
+}
+
+void Backdrop::mouseReleaseEvent(QMouseEvent *) { pressedAt_.reset(); }
 
 Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)
     : QWidget(nullptr, Qt::FramelessWindowHint), sound(state, MCIWnd1, MCIWnd2),
       game(state, sound, random, *this)
 {
+    // Described before anything else, so that a screen reader meets it with its role.
+    describe(this, QAccessible::Window, "Morvik");
     setFixedSize(612, 417);
     setWindowIcon(assets::programIcon());
     setAutoFillBackground(true);
@@ -51,17 +82,19 @@ Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)
     frame.setColor(QPalette::Window, Qt::black);
     setPalette(frame);
 
-    client = new Backdrop(this, assets::background());
+    // Pictures of twice the detail on a screen of more than one device pixel to a pixel.
+    const int scale = assets::scaleFor(devicePixelRatioF());
+    client = new Backdrop(this, assets::background(scale));
     client->setGeometry(1, 1, 610, 415);
 
     Controls &k = game.controls;
-    k.Picture4 = Picture(assets::emptyCellMarker());
+    k.Picture4 = Picture(assets::emptyCellMarker(scale));
     for (int i = 0; i < 15; ++i)
         k.Picture6[i] = Picture(std::function<QImage()>(
-            [i] { return assets::puzzlePicture(i).convertToFormat(QImage::Format_RGB32); }));
+            [i, scale] { return assets::puzzlePicture(i, scale).convertToFormat(QImage::Format_RGB32); }));
     for (int i = 0; i < 16; ++i)
         k.Picture7[i] = Picture(std::function<QImage()>(
-            [i] { return assets::animationFrame(i).convertToFormat(QImage::Format_RGB32); }));
+            [i, scale] { return assets::animationFrame(i, scale).convertToFormat(QImage::Format_RGB32); }));
 
     createControls();
     Form_Load();
@@ -137,10 +170,12 @@ void Form1::createControls()
     Check3 = new TickBox(client, design(1680, 840, 230, 230), "Effects");
     Option1 = new OptionBar(client, design(1560, 5640, 255, 135), "Sliding");
 
-    Label3 = new Clickable<QLabel>("x", client);
+    // Described before its caption is set, which a screen reader already hears of.
+    Label3 = new Clickable<QLabel>(client);
+    describe(Label3, QAccessible::Button, "Close", QString::fromUtf8("Vyskoč..."));
+    Label3->setText("x");
     Label3->setGeometry(design(8880, 0, 255, 255));
     Label3->setToolTip(QString::fromUtf8("Vyskoč..."));
-    Label3->setAccessibleName("Close");
     // Free fonts installed with the game, metric-compatible with the design's MS Sans Serif, Arial
     // and Times New Roman: named directly, so that no font has to be searched for at start.
     QFont close("Liberation Sans");
@@ -186,10 +221,26 @@ void Form1::createControls()
     connect(Check2, &QAbstractButton::clicked, this, [this] { Check2_Click(); });
     connect(Check3, &QAbstractButton::clicked, this, [this] { Check3_Click(); });
 
+    describeControls();
     QWidget::setTabOrder(Option1, Option2);
     QWidget::setTabOrder(Option2, Option3);
     QWidget::setTabOrder(Option3, Check2);
     QWidget::setTabOrder(Check2, Check3);
+}
+
+// What a screen reader tells of each control that is no standard button, box or label.
+void Form1::describeControls()
+{
+    describe(client, QAccessible::Pane, "Morvik", "Picture puzzle: choose sliding or assembling below");
+    describe(Image1, QAccessible::Graphic, "Preview", "The whole current picture");
+    describe(Image2, QAccessible::Animation, "Title animation");
+    describe(Picture1, QAccessible::Canvas, "Tray", "The pieces of the picture, ten by ten");
+    describe(Picture2, QAccessible::Canvas, "Board", "Ten by ten cells where the pieces are put together");
+    describe(Picture3, QAccessible::Graphic, "Hand", "The piece being carried");
+    describe(Picture4, QAccessible::Graphic, "Empty cell", "Never shown");
+    describe(Picture5, QAccessible::Graphic, "Empty tray cell", "Never shown");
+    describe(Picture6, QAccessible::Grouping, "Picture store", "Never shown");
+    describe(Picture7, QAccessible::Grouping, "Frame store", "Never shown");
 }
 
 template <class Handler>
@@ -296,11 +347,21 @@ void Form1::showState()
         Picture3->move(place(k.Picture3));
     if (Picture3->isHidden() == k.Picture3.visible)
         Picture3->setVisible(k.Picture3.visible);
-    Image1->setPicture(k.Image1);
+    if (!(Image1->picture() == k.Image1)) {
+        // A puzzle picture no longer in play keeps no pixels; its pieces are copies of their own.
+        // The heap then gives the freed pages back, so that memory stays flat through play.
+        const Picture before = Image1->picture();
+        Image1->setPicture(k.Image1);
+        before.unload();
+        malloc_trim(0);
+    }
     Image2->setPicture(k.Image2);
     const QString number = QString::fromStdString(k.Label1);
-    if (Label1->text() != number)
+    if (Label1->text() != number) {
         Label1->setText(number);
+        Label1->setAccessibleName(number == "X" ? QStringLiteral("No picture yet")
+                                                : QStringLiteral("Picture %1").arg(number.trimmed()));
+    }
 }
 
 }  // namespace morvik

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace morvik {
 
@@ -27,7 +28,9 @@ constexpr QRect design(int left, int top, int width, int height)
     return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
 }
 
-// The window's background picture, drawn unscaled from the top left.
+// The window's background picture, drawn unscaled from the top left. Dragging it with the left
+// button (from anywhere that takes no click itself) moves the window through the window manager;
+// a press and release without movement does nothing.
 class Backdrop : public QWidget {
 public:
     Backdrop(QWidget *parent, QImage picture);
@@ -37,9 +40,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     QImage picture_;
+    std::optional<QPointF> pressedAt_;  // where the left button went down, on the screen
 };
 
 // The game's one window: a frameless 610 x 415 client area inside a one-pixel border, the
@@ -91,6 +98,7 @@ protected:
 
 private:
     void createControls();
+    void describeControls();
     void yield() override;
     // Brings every control up to date with what the rules hold.
     void showState();

@@ -90,15 +90,20 @@ void PictureArray::paintEvent(QPaintEvent *event)
     }
 }
 
+// A press beside every visible box is a press on the window's background.
 void PictureArray::mousePressEvent(QMouseEvent *event)
 {
     pressed_ = event->button() == Qt::LeftButton ? boxAt(event->position().toPoint()) : -1;
+    if (boxAt(event->position().toPoint()) < 0)
+        event->ignore();
 }
 
 void PictureArray::mouseReleaseEvent(QMouseEvent *event)
 {
     const int n = event->button() == Qt::LeftButton ? boxAt(event->position().toPoint()) : -1;
     const bool click = n >= 0 && n == pressed_;
+    if (pressed_ < 0)
+        event->ignore();
     pressed_ = -1;
     if (click && onClick)
         onClick(n);

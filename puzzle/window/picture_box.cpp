@@ -11,6 +11,8 @@ void drawPictureBox(QPainter &painter, QRect box, const Picture &picture, QColor
     if (!picture.isNull()) {
         painter.save();
         painter.setClipRect(box.adjusted(inset, inset, -inset, -inset), Qt::IntersectClip);
+        // A finer picture than the screen's pixels is scaled down smoothly.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, picture.image().devicePixelRatio() != 1);
         painter.drawImage(box.topLeft() + QPoint(inset, inset), picture.image());
         painter.restore();
     }
@@ -59,7 +61,7 @@ void ImageBox::setPicture(const Picture &picture)
         return;
     picture_ = picture;
     if (mode_ == TakeSize && !picture_.isNull()) {
-        resize(picture_.image().size());
+        resize(picture_.image().deviceIndependentSize().toSize());
         // The picture covers it all: nothing behind it needs drawing first.
         setAttribute(Qt::WA_OpaquePaintEvent, !picture_.image().hasAlphaChannel());
     }
@@ -75,6 +77,7 @@ void ImageBox::paintEvent(QPaintEvent *)
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
             painter.drawImage(inside, picture_.image());
         } else {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, picture_.image().devicePixelRatio() != 1);
             painter.drawImage(inside.topLeft(), picture_.image());
         }
     }

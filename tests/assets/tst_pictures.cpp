@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <array>
+#include <functional>
 #include <cmath>
 #include <vector>
 
@@ -16,11 +17,47 @@ class TestPictures : public QObject {
 private slots:
     void sizesAndDepths();
     void iconAtEverySize();
+    void finePicturesMatchTheirDesign();
+    void finePicturesShowDetailOfTheirOwn();
+    void markerIsARedQuestionMarkOnWhite_data() { scales(); }
     void markerIsARedQuestionMarkOnWhite();
+    void legendsLieInsideTheirPlaces_data() { scales(); }
     void legendsLieInsideTheirPlaces();
+    void everyCellOfEveryPictureIsDistinct_data() { scales(); }
     void everyCellOfEveryPictureIsDistinct();
+    void framesFlowRoundTheCycle_data() { scales(); }
     void framesFlowRoundTheCycle();
+
+private:
+    // Every measure holds for the pictures at one device pixel to a design pixel and at two.
+    static void scales()
+    {
+        QTest::addColumn<int>("scale");
+        QTest::newRow("1x") << 1;
+        QTest::newRow("2x") << 2;
+    }
 };
+
+// How far the device pixels of a picture at scale 2 differ from the mean of their 2 x 2 block,
+// on average over all channels: 0 for a picture blown up from one of half the size.
+static double blockDetail(const QImage &picture)
+{
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    double total = 0;
+    for (int y = 0; y + 1 < image.height(); y += 2)
+        for (int x = 0; x + 1 < image.width(); x += 2) {
+            const QRgb block[] = {image.pixel(x, y), image.pixel(x + 1, y), image.pixel(x, y + 1),
+                                  image.pixel(x + 1, y + 1)};
+            for (const int shift : {16, 8, 0}) {
+                double mean = 0;
+                for (const QRgb c : block)
+                    mean += (c >> shift & 0xff) / 4.0;
+                for (const QRgb c : block)
+                    total += std::abs((c >> shift & 0xff) - mean);
+            }
+        }
+    return total / (double(image.width() / 2) * (image.height() / 2) * 12);
+}
 
 // Bits per pixel as an embedded PNG file stores them: its bit depth times its channels.
 static int storedBitsPerPixel(const QString &path)
@@ -44,16 +81,22 @@ void TestPictures::sizesAndDepths()
         QImage image;
         QSize size;
     };
-    QList<Case> cases = {
-        {"marker.png", emptyCellMarker(), QSize(24, 24)},
-    };
-    for (int i = 0; i < 15; ++i)
-        cases.append({QString("picture%1.png").arg(i), puzzlePicture(i), QSize(240, 240)});
-    for (int i = 0; i < 16; ++i)
-        cases.append({QString("frame%1.png").arg(i), animationFrame(i), QSize(266, 74)});
+    QList<Case> cases;
+    for (const int scale : {1, 2}) {
+        const QString suffix = scale == 1 ? "" : "@2x";
+        cases.append({"marker" + suffix + ".png", emptyCellMarker(scale), QSize(24, 24)});
+        for (int i = 0; i < 15; ++i)
+            cases.append({QString("picture%1%2.png").arg(i).arg(suffix), puzzlePicture(i, scale), QSize(240, 240)});
+        for (int i = 0; i < 16; ++i)
+            cases.append({QString("frame%1%2.png").arg(i).arg(suffix), animationFrame(i, scale), QSize(266, 74)});
+    }
+    cases.append({"background@2x.png", background(2), QSize(611, 428)});
     for (const Case &c : cases) {
         QVERIFY2(!c.image.isNull(), qPrintable(c.file));
-        QCOMPARE(c.image.size(), c.size);
+        const int scale = c.file.contains("@2x") ? 2 : 1;
+        QCOMPARE(c.image.devicePixelRatio(), qreal(scale));
+        QCOMPARE(c.image.size(), c.size * scale);
+        QCOMPARE(c.image.deviceIndependentSize(), QSizeF(c.size));
         QVERIFY2(!c.image.hasAlphaChannel(), qPrintable(c.file));
         QCOMPARE(storedBitsPerPixel(":/morvik/" + c.file), 24);
     }
@@ -61,6 +104,7 @@ void TestPictures::sizesAndDepths()
     // The background is stored as raw 24-bit colour in 32-bit words.
     const QImage backdrop = background();
     QCOMPARE(backdrop.size(), QSize(611, 428));
+    QCOMPARE(backdrop.devicePixelRatio(), 1.0);
     QCOMPARE(QResource(":/morvik/background.rgb").size(), qint64(611 * 428 * 4));
     int opaque = 0;
     for (int y = 0; y < backdrop.height(); ++y)
@@ -103,13 +147,63 @@ void TestPictures::iconAtEverySize()
     }
 }
 
+static QList<std::pair<QString, std::function<QImage(int)>>> everyScaledPicture()
+{
+    QList<std::pair<QString, std::function<QImage(int)>>> pictures = {
+        {"background", [](int scale) { return background(scale); }},
+    };
+    for (int i = 0; i < 15; ++i)
+        pictures.append({QString("picture %1").arg(i), [i](int scale) { return puzzlePicture(i, scale); }});
+    for (int i = 0; i < 16; ++i)
+        pictures.append({QString("frame %1").arg(i), [i](int scale) { return animationFrame(i, scale); }});
+    return pictures;
+}
+
+// The fine picture is the same picture: the means of its 2 x 2 blocks stay close to the pixels
+// of the picture at scale 1, also along every edge (a shift by half a pixel fails this).
+void TestPictures::finePicturesMatchTheirDesign()
+{
+    for (const auto &[name, picture] : everyScaledPicture()) {
+        const QImage fine = picture(2).convertToFormat(QImage::Format_RGB32);
+        const QImage coarse = picture(1).convertToFormat(QImage::Format_RGB32);
+        double total = 0;
+        for (int y = 0; y < coarse.height(); ++y)
+            for (int x = 0; x < coarse.width(); ++x)
+                for (const int shift : {16, 8, 0}) {
+                    const auto channel = [shift](QRgb c) { return int(c >> shift & 0xff); };
+                    const double mean = (channel(fine.pixel(2 * x, 2 * y)) + channel(fine.pixel(2 * x + 1, 2 * y))
+                                         + channel(fine.pixel(2 * x, 2 * y + 1)) + channel(fine.pixel(2 * x + 1, 2 * y + 1)))
+                                        / 4.0;
+                    total += std::abs(mean - channel(coarse.pixel(x, y)));
+                }
+        const double difference = total / (coarse.width() * coarse.height() * 3);
+        qInfo("%s: mean difference %.2f", qPrintable(name), difference);
+        QVERIFY2(difference < 8, qPrintable(name));
+    }
+}
+
+// Drawn at the higher resolution, never blown up: device pixels differ from the mean of their
+// 2 x 2 block, which is 0 for a copy of the picture at scale 1 scaled up.
+void TestPictures::finePicturesShowDetailOfTheirOwn()
+{
+    for (const auto &[name, picture] : everyScaledPicture()) {
+        const double detail = blockDetail(picture(2));
+        qInfo("%s: detail %.2f", qPrintable(name), detail);
+        QVERIFY2(detail > 1, qPrintable(name));
+    }
+    QCOMPARE(blockDetail(puzzlePicture(0).scaled(480, 480)), 0.0);
+}
+
 void TestPictures::markerIsARedQuestionMarkOnWhite()
 {
-    const QImage marker = emptyCellMarker();
-    const QRect hook(QPoint(4, 1), QPoint(16, 13)), dot(QPoint(8, 17), QPoint(12, 19));
+    QFETCH(int, scale);
+    const QImage marker = emptyCellMarker(scale);
+    const int size = 24 * scale;
+    const QRect hook(QPoint(4, 1) * scale, QPoint(17, 14) * scale - QPoint(1, 1));
+    const QRect dot(QPoint(8, 17) * scale, QPoint(13, 20) * scale - QPoint(1, 1));
     QRect redBounds;
-    for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 24; ++x) {
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
             const QRgb c = marker.pixel(x, y);
             QVERIFY2(c == qRgb(255, 255, 255) || c == qRgb(255, 0, 0),
                      qPrintable(QString("colour %1 at %2,%3").arg(c, 0, 16).arg(x).arg(y)));
@@ -121,7 +215,11 @@ void TestPictures::markerIsARedQuestionMarkOnWhite()
                 QVERIFY2(!dot.contains(x, y), qPrintable(QString("%1,%2").arg(x).arg(y)));
             }
         }
-    QCOMPARE(redBounds, hook);
+    // The hook fills its place, drawn from strokes on a finer canvas to within a device pixel.
+    if (scale == 1)
+        QCOMPARE(redBounds, hook);
+    else
+        QVERIFY(redBounds.adjusted(-1, -1, 1, 1).contains(hook));
     // The strokes are three pixels wide: the top of the hook, its right side and the stem.
     const auto redRun = [&marker](QPoint p, QPoint step) {
         while (marker.pixel(p) != qRgb(255, 0, 0))
@@ -131,15 +229,16 @@ void TestPictures::markerIsARedQuestionMarkOnWhite()
             ++run;
         return run;
     };
-    QCOMPARE(redRun(QPoint(10, 0), QPoint(0, 1)), 3);
-    QCOMPARE(redRun(QPoint(23, 5), QPoint(-1, 0)), 3);
-    QCOMPARE(redRun(QPoint(0, 12), QPoint(1, 0)), 3);
+    QCOMPARE(redRun(QPoint(10, 0) * scale, QPoint(0, 1)), 3 * scale);
+    QCOMPARE(redRun(QPoint(size - 1, 5 * scale), QPoint(-1, 0)), 3 * scale);
+    QCOMPARE(redRun(QPoint(0, 12 * scale), QPoint(1, 0)), 3 * scale);
 }
 
 // Every legend and digit leaves ink inside its place and none on the one-pixel ring around it.
 void TestPictures::legendsLieInsideTheirPlaces()
 {
-    const QImage image = background();
+    QFETCH(int, scale);
+    const QImage image = background(scale);
     const auto dark = [&image](int x, int y) { return qGray(image.pixel(x, y)) < 150; };
     QList<std::pair<QString, QRect>> places = {
         {"Hudba", QRect(QPoint(133, 35), QPoint(163, 43))},
@@ -156,7 +255,8 @@ void TestPictures::legendsLieInsideTheirPlaces()
         places.append({QString("tray row %1").arg(i), QRect(QPoint(24, rowCentre - 4), QPoint(28, rowCentre + 3))});
         places.append({QString("board row %1").arg(i), QRect(QPoint(336, rowCentre - 4), QPoint(339, rowCentre + 3))});
     }
-    for (const auto &[name, box] : places) {
+    for (const auto &[name, place] : places) {
+        const QRect box(place.topLeft() * scale, place.size() * scale);
         int ink = 0;
         for (int y = box.top(); y <= box.bottom(); ++y)
             for (int x = box.left(); x <= box.right(); ++x)
@@ -174,18 +274,20 @@ void TestPictures::legendsLieInsideTheirPlaces()
 // are nearly flat (standard deviation under 3).
 void TestPictures::everyCellOfEveryPictureIsDistinct()
 {
+    QFETCH(int, scale);
+    const int side = 24 * scale, row = 3 * side;
     QStringList faults;
     for (int index = 0; index < 15; ++index) {
-        const QImage picture = puzzlePicture(index).convertToFormat(QImage::Format_RGB888);
-        std::vector<std::array<quint8, 24 * 24 * 3>> cells(100);
+        const QImage picture = puzzlePicture(index, scale).convertToFormat(QImage::Format_RGB888);
+        std::vector<std::vector<quint8>> cells(100, std::vector<quint8>(side * row));
         int flat = 0;
         for (int n = 0; n < 100; ++n) {
-            const int left = 24 * (n % 10), top = 24 * (n / 10);
+            const int left = side * (n % 10), top = side * (n / 10);
             double sum = 0, squares = 0;
-            for (int y = 0; y < 24; ++y) {
+            for (int y = 0; y < side; ++y) {
                 const uchar *line = picture.constScanLine(top + y) + 3 * left;
-                std::copy(line, line + 72, cells[n].begin() + 72 * y);
-                for (int i = 0; i < 72; ++i) {
+                std::copy(line, line + row, cells[n].begin() + row * y);
+                for (int i = 0; i < row; ++i) {
                     sum += line[i];
                     squares += double(line[i]) * line[i];
                 }
@@ -219,9 +321,10 @@ void TestPictures::everyCellOfEveryPictureIsDistinct()
 // would be several times as large).
 void TestPictures::framesFlowRoundTheCycle()
 {
+    QFETCH(int, scale);
     QList<QImage> frames;
     for (int i = 0; i < 16; ++i)
-        frames.append(animationFrame(i));
+        frames.append(animationFrame(i, scale));
     const auto difference = [](const QImage &a, const QImage &b) {
         qint64 total = 0;
         for (int y = 0; y < a.height(); ++y)

@@ -17,6 +17,7 @@ private slots:
     void slidingToolTips();
     void pictureSequence();
     void cellsAreCutRowByRow();
+    void picturesAreMadeWhenFirstAskedForAndAgainAfterRelease();
 };
 
 // The game (or none) played before, then the mode laid out.
@@ -179,6 +180,39 @@ void TestLayout::cellsAreCutRowByRow()
              h.c().Picture6[3].image().pixel(239, 239));
     QCOMPARE(h.game.PictureClip1.GraphicCell(0).image().pixel(0, 0),
              h.c().Picture6[3].image().pixel(0, 0));
+}
+
+// A picture's pixels are made only when first asked for, and made again after it lets go of them;
+// its handle and the cells cut from it stay. A picture given its pixels keeps them.
+void TestLayout::picturesAreMadeWhenFirstAskedForAndAgainAfterRelease()
+{
+    int made = 0;
+    const Picture picture(std::function<QImage()>([&made] {
+        QImage image(240, 240, QImage::Format_RGB32);
+        image.fill(qRgb(10 * ++made, 0, 0));
+        return image;
+    }));
+    const std::int32_t handle = picture.handle();
+    QCOMPARE(made, 0);
+    PictureClip clip;
+    clip.setPicture(picture);
+    const Picture cell = clip.GraphicCell(0);
+    QCOMPARE(made, 1);
+    picture.image();
+    QCOMPARE(made, 1);
+
+    picture.unload();
+    QCOMPARE(made, 1);
+    QCOMPARE(picture.handle(), handle);
+    QCOMPARE(cell.image().pixel(0, 0), qRgb(10, 0, 0));
+    QCOMPARE(picture.image().pixel(0, 0), qRgb(20, 0, 0));
+    QCOMPARE(made, 2);
+
+    QImage pixels(24, 24, QImage::Format_RGB32);
+    pixels.fill(Qt::red);
+    const Picture given(pixels);
+    given.unload();
+    QCOMPARE(given.image().pixel(0, 0), qRgb(255, 0, 0));
 }
 
 QTEST_GUILESS_MAIN(TestLayout)

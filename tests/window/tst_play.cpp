@@ -1,6 +1,8 @@
 #include "window_fixture.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QWindow>
 #include <QTest>
 #include <QTimer>
 
@@ -12,6 +14,7 @@ class TestPlay : public QObject {
     Q_OBJECT
 
 private slots:
+    void windowMapsAtItsSize();
     void slidingGame();
     void assemblyGame();
     void assemblyOnTheLastPicture();
@@ -19,6 +22,22 @@ private slots:
     void titleAnimation();
     void newGameChosenDuringAYield();
 };
+
+// The window maps frameless at its design size on whichever platform the test runs on (it is also
+// run on Wayland), and that is the platform asked for.
+void TestPlay::windowMapsAtItsSize()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty())
+        QCOMPARE(QGuiApplication::platformName(), QString(platform));
+    Window w;
+    w.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    QVERIFY(w.form.windowHandle()->flags() & Qt::FramelessWindowHint);
+    QCOMPARE(w.form.windowHandle()->size(), QSize(612, 417));
+    QCOMPARE(w.form.client->geometry(), QRect(1, 1, 610, 415));
+    QCOMPARE(w.form.windowHandle()->minimumSize(), w.form.windowHandle()->maximumSize());
+}
 
 void TestPlay::slidingGame()
 {

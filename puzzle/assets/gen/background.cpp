@@ -4,6 +4,7 @@
 #include "paint.h"
 
 #include <QLinearGradient>
+#include <QPainterPath>
 #include <QRadialGradient>
 
 #include <array>
@@ -32,28 +33,59 @@ constexpr std::array<std::array<const char *, 7>, 10> digitGlyphs = {{
     {".##.", "#..#", "#..#", ".###", "...#", "...#", ".##."},
 }};
 
-void drawDigit(QImage &image, int digit, int left, int top)
+// At one device pixel to a cell a digit is its cells; on a finer canvas it is drawn as strokes
+// one cell wide through the centres of neighbouring cells, diagonals only where no corner cell
+// already joins them.
+void drawDigit(QPainter &p, int digit, int left, int top)
 {
+    const auto ink = [&glyph = digitGlyphs[digit]](int x, int y) {
+        return x >= 0 && x < 4 && y >= 0 && y < 7 && glyph[y][x] == '#';
+    };
+    if (p.device()->devicePixelRatio() == 1) {
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 4; ++x)
+                if (ink(x, y))
+                    p.fillRect(left + x, top + y, 1, 1, digitInk);
+        return;
+    }
+    QPainterPath strokes;
+    const auto centre = [&](int x, int y) { return QPointF(left + x + 0.5, top + y + 0.5); };
     for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 4; ++x)
-            if (digitGlyphs[digit][y][x] == '#')
-                image.setPixelColor(left + x, top + y, digitInk);
+        for (int x = 0; x < 4; ++x) {
+            if (!ink(x, y))
+                continue;
+            strokes.moveTo(centre(x, y));
+            strokes.lineTo(centre(x, y));
+            for (const QPoint step : {QPoint(1, 0), QPoint(0, 1)})
+                if (ink(x + step.x(), y + step.y())) {
+                    strokes.moveTo(centre(x, y));
+                    strokes.lineTo(centre(x + step.x(), y + step.y()));
+                }
+            for (const int dx : {-1, 1})
+                if (ink(x + dx, y + 1) && !ink(x + dx, y) && !ink(x, y + 1)) {
+                    strokes.moveTo(centre(x, y));
+                    strokes.lineTo(centre(x + dx, y + 1));
+                }
+        }
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(digitInk, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(strokes);
+    p.restore();
 }
 
 void paper(QImage &image)
 {
     const QColor top(246, 238, 220), bottom(228, 214, 188);
-    for (int y = 0; y < height; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const double dx = (x - 305.0) / 305.0, dy = (y - 207.0) / 207.0;
-            const double vignette = 0.10 * (dx * dx + dy * dy);
-            const double fibre = (fractalNoise(x * 0.35, y * 2.0, 9, 3, 11) - 0.5) * 0.05;
-            const double shade = 1.0 - vignette + fibre;
-            const QColor c = mix(top, bottom, double(y) / height);
-            line[x] = qRgb(int(c.red() * shade), int(c.green() * shade), int(c.blue() * shade));
-        }
-    }
+    shade(image, QRect(0, 0, width, height), [&](double x, double y) {
+        const double dx = (x - 305.0) / 305.0, dy = (y - 207.0) / 207.0;
+        const double vignette = 0.10 * (dx * dx + dy * dy);
+        const double fibre = (fractalNoise(x * 0.35, y * 2.0, 9, 3, 11) - 0.5) * 0.05;
+        const double light = 1.0 - vignette + fibre;
+        const QColor c = mix(top, bottom, y / height);
+        return qRgb(int(c.red() * light), int(c.green() * light), int(c.blue() * light));
+    });
 }
 
 // A recessed well with a faint grid where the cells of the tray or the board lie.
@@ -79,9 +111,9 @@ void well(QPainter &p, const QRect &area)
 
 }  // namespace
 
-QImage background()
+QImage background(int scale)
 {
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image = canvas(width, height, scale);
     paper(image);
     QPainter p(&image);
 
@@ -127,14 +159,14 @@ QImage background()
     serif.setBold(true);
     drawFittedText(p, QString::fromUtf8("obrázek"), serif, QRect(QPoint(187, 69), QPoint(261, 85)),
                    QColor(24, 56, 200));
-    p.end();
 
     for (int i = 0; i < 10; ++i) {
-        drawDigit(image, i, trayLeft + i * pitch + 10, 101);
-        drawDigit(image, i, boardLeft + i * pitch + 10, 101);
-        drawDigit(image, i, 25, gridTop + i * pitch + 8);
-        drawDigit(image, i, 336, gridTop + i * pitch + 8);
+        drawDigit(p, i, trayLeft + i * pitch + 10, 101);
+        drawDigit(p, i, boardLeft + i * pitch + 10, 101);
+        drawDigit(p, i, 25, gridTop + i * pitch + 8);
+        drawDigit(p, i, 336, gridTop + i * pitch + 8);
     }
+    p.end();
     return image.convertToFormat(QImage::Format_RGB888);
 }
 

@@ -1,5 +1,6 @@
 // The program icon and the empty-cell marker.
 #include "generators.h"
+#include "paint.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -10,9 +11,26 @@
 
 namespace morvik::assetgen {
 
-QImage emptyCellMarker()
+QImage emptyCellMarker(int scale)
 {
-    // A red question mark with strokes three pixels wide; exact pixels, no smoothing.
+    // A red question mark with strokes three pixels wide on white; exact pixels, no smoothing.
+    if (scale > 1) {
+        // On a finer canvas the same mark is drawn from its strokes: the hook an arc that bends
+        // into the stem, the dot a block, in the places of the cells below.
+        QImage marker = canvas(24, 24, scale);
+        marker.fill(Qt::white);
+        QPainter p(&marker);
+        QPainterPath hook;
+        hook.arcMoveTo(QRectF(6, 2.5, 9.5, 6), 180);
+        hook.arcTo(QRectF(6, 2.5, 9.5, 6), 180, -180);
+        hook.cubicTo(15.5, 8.5, 10.5, 9, 10.5, 11.5);
+        hook.lineTo(10.5, 14);
+        p.setPen(QPen(Qt::red, 3, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+        p.drawPath(hook);
+        p.fillRect(QRect(8, 17, 5, 3), Qt::red);
+        p.end();
+        return marker.convertToFormat(QImage::Format_RGB888);
+    }
     static constexpr std::array<const char *, 24> rows = {
         "........................", ".......#######..........", ".....###########........",
         "....#############.......", "....###.......###.......", "....###.......###.......",

@@ -11,19 +11,19 @@
 
 namespace morvik::assetgen {
 
-QImage animationFrame(int index)
+QImage animationFrame(int index, int scale)
 {
     constexpr int width = 266, height = 74;
     const double phase = index / 16.0;
     const double turn = 2 * std::numbers::pi * phase;
 
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image = canvas(width, height, scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, height);
     sky.setColorAt(0, QColor(34, 26, 74));
     sky.setColorAt(1, QColor(92, 36, 96));
-    p.fillRect(image.rect(), sky);
+    p.fillRect(QRect(0, 0, width, height), sky);
     // Drifting sparkles: each moves a whole number of periods per cycle.
     Random random(7);
     for (int i = 0; i < 40; ++i) {

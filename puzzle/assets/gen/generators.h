@@ -5,13 +5,15 @@
 
 namespace morvik::assetgen {
 
-QImage background();
+// Each picture at `scale` device pixels to a pixel of its design (1 or 2), with that device
+// pixel ratio.
+QImage background(int scale);
 // The program icon, drawn at each of its sizes.
 inline constexpr int iconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 QImage icon(int size);
-QImage emptyCellMarker();
-QImage puzzlePicture(int index);
-QImage animationFrame(int index);
+QImage emptyCellMarker(int scale);
+QImage puzzlePicture(int index, int scale);
+QImage animationFrame(int index, int scale);
 
 // Sound effects: 16-bit PCM, 44.1 kHz, stereo wave files.
 QByteArray moveWave();

@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include <cstdio>
+#include <utility>
 
 using namespace morvik::assetgen;
 
@@ -47,16 +48,20 @@ QByteArray rawPixels(const QImage &image)
     return data;
 }
 
+// Every picture at one device pixel to a design pixel, and again at two, named "@2x".
 bool pictures(const QDir &dir)
 {
-    bool ok = write(dir, "background.rgb", rawPixels(background()))
-              && save(dir, "marker.png", emptyCellMarker());
+    bool ok = write(dir, "background.rgb", rawPixels(background(1)))
+              && save(dir, "background@2x.png", background(2));
     for (const int size : iconSizes)
         ok = ok && save(dir, QString("icon%1.png").arg(size), icon(size));
-    for (int i = 0; ok && i < 15; ++i)
-        ok = save(dir, QString("picture%1.png").arg(i), puzzlePicture(i));
-    for (int i = 0; ok && i < 16; ++i)
-        ok = save(dir, QString("frame%1.png").arg(i), animationFrame(i));
+    for (const auto &[scale, suffix] : {std::pair(1, ""), std::pair(2, "@2x")}) {
+        ok = ok && save(dir, QString("marker%1.png").arg(suffix), emptyCellMarker(scale));
+        for (int i = 0; ok && i < 15; ++i)
+            ok = save(dir, QString("picture%1%2.png").arg(i).arg(suffix), puzzlePicture(i, scale));
+        for (int i = 0; ok && i < 16; ++i)
+            ok = save(dir, QString("frame%1%2.png").arg(i).arg(suffix), animationFrame(i, scale));
+    }
     return ok;
 }
 

@@ -49,6 +49,29 @@ QImage textLayer(const QString &text, const QFont &font, const QColor &colour)
 
 }  // namespace
 
+QImage canvas(int width, int height, int scale)
+{
+    QImage image(width * scale, height * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
+void shade(QImage &image, const QRect &area, const std::function<QRgb(double, double)> &colour)
+{
+    const int scale = int(image.devicePixelRatio());
+    for (int y = area.top() * scale; y < (area.bottom() + 1) * scale; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = area.left() * scale; x < (area.right() + 1) * scale; ++x)
+            line[x] = colour(logical(x, scale), logical(y, scale));
+    }
+}
+
+QRgb pixelAt(const QImage &image, double x, double y)
+{
+    const double scale = image.devicePixelRatio(), centre = (scale - 1) / 2;
+    return image.pixel(int(x * scale + centre), int(y * scale + centre));
+}
+
 double valueNoise(double x, double y, double period, std::uint32_t seed)
 {
     const double fx = x / period, fy = y / period;
@@ -74,14 +97,17 @@ double fractalNoise(double x, double y, double period, int octaves, std::uint32_
 void addGrain(QImage &image, double wash, double tooth, double speckle, std::uint32_t seed)
 {
     Random random(seed);
+    const int scale = int(image.devicePixelRatio());
     // Value noise spreads about 0.2 around its middle; uniform noise on [-1.73, 1.73] has a
     // standard deviation of one.
     constexpr double noiseSpread = 0.2, unitUniform = 1.732;
     for (int y = 0; y < image.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        const double ly = logical(y, scale);
         for (int x = 0; x < image.width(); ++x) {
-            const double n = (valueNoise(x, y, 36, seed) - 0.5) / noiseSpread * wash
-                             + (valueNoise(x, y, 2.5, seed + 1) - 0.5) / noiseSpread * tooth
+            const double lx = logical(x, scale);
+            const double n = (valueNoise(lx, ly, 36, seed) - 0.5) / noiseSpread * wash
+                             + (valueNoise(lx, ly, 2.5, seed + 1) - 0.5) / noiseSpread * tooth
                              + random.range(-unitUniform, unitUniform) * speckle;
             const auto shift = [n](int c) { return std::clamp(int(std::lround(c + n)), 0, 255); };
             line[x] = qRgb(shift(qRed(line[x])), shift(qGreen(line[x])), shift(qBlue(line[x])));
@@ -99,15 +125,19 @@ QColor mix(const QColor &a, const QColor &b, double t)
 void drawFittedText(QPainter &painter, const QString &text, QFont font, const QRect &box,
                     const QColor &colour)
 {
-    for (int size = box.height() * 2; size > 4; --size) {
+    // Fitted in device pixels, so that a finer canvas gets finer letters.
+    const int scale = int(painter.device()->devicePixelRatio());
+    const QRect device(box.topLeft() * scale, box.size() * scale);
+    for (int size = device.height() * 2; size > 4; --size) {
         font.setPixelSize(size);
-        const QImage layer = textLayer(text, font, colour);
+        QImage layer = textLayer(text, font, colour);
         const QRect ink = inkBounds(layer);
-        if (ink.width() > box.width() || ink.height() > box.height())
+        if (ink.width() > device.width() || ink.height() > device.height())
             continue;
-        const QPoint at(box.left() + (box.width() - ink.width()) / 2,
-                        box.top() + (box.height() - ink.height()) / 2);
-        painter.drawImage(at, layer, ink);
+        const QPoint at(device.left() + (device.width() - ink.width()) / 2,
+                        device.top() + (device.height() - ink.height()) / 2);
+        layer.setDevicePixelRatio(scale);
+        painter.drawImage(QPointF(at) / scale, layer, ink);
         return;
     }
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace morvik::assetgen {
 
@@ -29,6 +30,19 @@ public:
 private:
     std::uint64_t state_;
 };
+
+// Every picture is drawn in its design's pixels, the logical coordinates, onto an image of
+// `scale` device pixels to each of them: at a scale of 2 the same drawing shows twice the detail.
+// A QPainter on the canvas draws in logical coordinates by the canvas's device pixel ratio.
+QImage canvas(int width, int height, int scale);
+// The logical coordinate of the centre of a device pixel; a whole pixel's own at a scale of 1.
+inline double logical(int device, int scale) { return (device + 0.5) / scale - 0.5; }
+
+// Sets every device pixel of the logical `area` from a function of the logical position of its
+// centre; at a scale of 1 those are the pixel's own whole coordinates.
+void shade(QImage &image, const QRect &area, const std::function<QRgb(double x, double y)> &colour);
+// The device pixel that a logical position falls in.
+QRgb pixelAt(const QImage &image, double x, double y);
 
 // Smooth value noise in [0, 1] with the given lattice period in pixels.
 double valueNoise(double x, double y, double period, std::uint32_t seed);

@@ -19,6 +19,7 @@ namespace {
 
 constexpr int size = 240;
 constexpr double pi = std::numbers::pi;
+const QRect whole(0, 0, size, size);
 
 QRgb rgb(double r, double g, double b)
 {
@@ -26,16 +27,6 @@ QRgb rgb(double r, double g, double b)
 }
 
 QRgb scaled(const QColor &c, double f) { return rgb(c.red() * f, c.green() * f, c.blue() * f); }
-
-// Sets every pixel of `area` from a function of its position.
-void shade(QImage &image, const QRect &area, const std::function<QRgb(int, int)> &colour)
-{
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x)
-            line[x] = colour(x, y);
-    }
-}
 
 // A ridge line from left to right, its height varied by fractal noise.
 QPainterPath ridge(double base, double height, double period, std::uint32_t seed, double bottom = size)
@@ -53,22 +44,22 @@ QPainterPath ridge(double base, double height, double period, std::uint32_t seed
 void reflect(QImage &image, int horizon, const QColor &tint, double strength, std::uint32_t seed)
 {
     const QImage above = image.copy();
-    shade(image, QRect(0, horizon, size, size - horizon), [&](int x, int y) {
-        const double depth = double(y - horizon) / (size - horizon);
+    shade(image, QRect(0, horizon, size, size - horizon), [&](double x, double y) {
+        const double depth = (y - horizon) / (size - horizon);
         const double ripple = std::sin(y * 0.9 + 6 * fractalNoise(x, y * 3, 40, 3, seed)) * (1 + 5 * depth);
-        const int sx = std::clamp(int(x + ripple), 0, size - 1);
-        const int sy = std::clamp(2 * horizon - y - int(2 * depth * fractalNoise(x, y, 12, 2, seed + 1)), 0, horizon - 1);
-        const QColor c = mix(QColor(above.pixel(sx, sy)), tint, strength + 0.3 * depth);
+        const double sx = std::clamp(x + ripple, 0.0, size - 1.0);
+        const double sy = std::clamp(2 * horizon - y - int(2 * depth * fractalNoise(x, y, 12, 2, seed + 1)), 0.0, horizon - 1.0);
+        const QColor c = mix(QColor(pixelAt(above, sx, sy)), tint, strength + 0.3 * depth);
         return scaled(c, 0.85 + 0.15 * fractalNoise(x * 0.3, y * 2, 8, 2, seed + 2));
     });
 }
 
 void clouds(QImage &image, const QRect &area, const QColor &colour, double cover, std::uint32_t seed)
 {
-    shade(image, area, [&](int x, int y) {
+    shade(image, area, [&](double x, double y) {
         const double n = fractalNoise(x * 0.5, y * 1.6, 40, 5, seed);
         const double a = std::clamp((n - (1 - cover)) * 3, 0.0, 0.85);
-        return mix(QColor(image.pixel(x, y)), colour, a).rgb();
+        return mix(QColor(pixelAt(image, x, y)), colour, a).rgb();
     });
 }
 
@@ -83,13 +74,13 @@ void stars(QPainter &p, int count, const QRect &area, std::uint32_t seed)
     }
 }
 
-QImage canvas() { return QImage(size, size, QImage::Format_RGB32); }
+QImage canvas(int scale) { return morvik::assetgen::canvas(size, size, scale); }
 
-QImage mountainLake()
+QImage mountainLake(int scale)
 {
-    QImage image = canvas();
+    QImage image = canvas(scale);
     const int horizon = 150;
-    shade(image, QRect(0, 0, size, horizon), [](int x, int y) {
+    shade(image, QRect(0, 0, size, horizon), [](double x, double y) {
         const double t = y / 150.0;
         const QColor high(58, 40, 110), mid(214, 92, 96), low(255, 196, 96);
         QColor c = t < 0.6 ? mix(high, mid, t / 0.6) : mix(mid, low, (t - 0.6) / 0.4);
@@ -165,11 +156,11 @@ void boat(QPainter &p, double x, double y, double scale, const QColor &hull, con
     p.drawPath(canvasSail);
 }
 
-QImage harbour()
+QImage harbour(int scale)
 {
-    QImage image = canvas();
+    QImage image = canvas(scale);
     const int quay = 112;
-    shade(image, QRect(0, 0, size, quay), [](int, int y) { return mix(QColor(96, 150, 215), QColor(200, 225, 240), y / 112.0).rgb(); });
+    shade(image, QRect(0, 0, size, quay), [](double, double y) { return mix(QColor(96, 150, 215), QColor(200, 225, 240), y / 112.0).rgb(); });
     clouds(image, QRect(0, 0, size, 70), QColor(255, 255, 255), 0.5, 41);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -195,11 +186,11 @@ QImage harbour()
     return image;
 }
 
-QImage skyline()
+QImage skyline(int scale)
 {
-    QImage image = canvas();
+    QImage image = canvas(scale);
     const int river = 170;
-    shade(image, QRect(0, 0, size, river), [](int x, int y) {
+    shade(image, QRect(0, 0, size, river), [](double x, double y) {
         const double glow = std::max(0.0, (y - 60) / 110.0);
         return mix(mix(QColor(8, 10, 40), QColor(40, 30, 90), y / 170.0), QColor(160, 80, 110), glow * glow * (0.6 + 0.4 * valueNoise(x, 0, 50, 51))).rgb();
     });
@@ -233,19 +224,19 @@ QImage skyline()
     return image;
 }
 
-QImage reef()
+QImage reef(int scale)
 {
-    QImage image = canvas();
-    shade(image, image.rect(), [](int x, int y) {
+    QImage image = canvas(scale);
+    shade(image, whole, [](double x, double y) {
         const QColor c = mix(QColor(40, 170, 200), QColor(8, 40, 100), y / 240.0);
         const double rays = std::pow(valueNoise(x + y * 0.45, 0, 14, 61), 3) * (1 - y / 240.0);
         const double caustic = fractalNoise(x, y, 30, 3, 62) * 0.25;
         return mix(c, QColor(200, 255, 250), rays * 0.6 + caustic * (1 - y / 240.0)).rgb();
     });
-    shade(image, QRect(0, 190, size, 50), [&image](int x, int y) {
+    shade(image, QRect(0, 190, size, 50), [&image](double x, double y) {
         const double edge = 190 + 12 * fractalNoise(x, 0, 60, 3, 63);
         if (y < edge)
-            return image.pixel(x, y);
+            return pixelAt(image, x, y);
         const double sand = fractalNoise(x, y * 2, 10, 3, 64);
         return rgb(190 + 50 * sand, 170 + 40 * sand, 120 + 30 * sand);
     });
@@ -298,17 +289,17 @@ QImage reef()
     return image;
 }
 
-QImage planets()
+QImage planets(int scale)
 {
-    QImage image = canvas();
-    shade(image, image.rect(), [](int x, int y) {
+    QImage image = canvas(scale);
+    shade(image, whole, [](double x, double y) {
         const double a = fractalNoise(x, y, 90, 5, 71), b = fractalNoise(x, y, 60, 5, 72);
         const double cloud = std::pow(std::max(0.0, a - 0.35) * 1.6, 1.5), veil = std::pow(std::max(0.0, b - 0.4) * 1.7, 1.5);
         return rgb(10 + 200 * cloud + 40 * veil, 6 + 50 * cloud + 140 * veil, 25 + 160 * cloud + 170 * veil);
     });
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    stars(p, 420, image.rect(), 73);
+    stars(p, 420, whole, 73);
     QRadialGradient giant(QPointF(60, 170), 95, QPointF(40, 140));
     giant.setColorAt(0, QColor(255, 214, 160));
     giant.setColorAt(0.7, QColor(200, 110, 60));
@@ -349,10 +340,10 @@ QImage planets()
     return image;
 }
 
-QImage flowerField()
+QImage flowerField(int scale)
 {
-    QImage image = canvas();
-    shade(image, QRect(0, 0, size, 90), [](int, int y) { return mix(QColor(90, 160, 235), QColor(210, 232, 245), y / 90.0).rgb(); });
+    QImage image = canvas(scale);
+    shade(image, QRect(0, 0, size, 90), [](double, double y) { return mix(QColor(90, 160, 235), QColor(210, 232, 245), y / 90.0).rgb(); });
     clouds(image, QRect(0, 0, size, 70), QColor(255, 255, 255), 0.5, 81);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -362,10 +353,10 @@ QImage flowerField()
     p.setBrush(QColor(110, 160, 90));
     p.drawPath(ridge(95, 18, 70, 83));
     p.end();
-    shade(image, QRect(0, 95, size, 145), [&image](int x, int y) {
+    shade(image, QRect(0, 95, size, 145), [&image](double x, double y) {
         const double top = 95 - 18 * fractalNoise(x, 0, 70, 4, 83);
         if (y < top + 4)
-            return image.pixel(x, y);
+            return pixelAt(image, x, y);
         const double n = fractalNoise(x * 1.5, y * 4, 20, 3, 84);
         return rgb(60 + 60 * n, 120 + 70 * n, 40 + 30 * n);
     });
@@ -430,10 +421,10 @@ void balloon(QPainter &p, QPointF at, double r, const QList<QColor> &stripes)
     p.drawRect(QRectF(at.x() - r * 0.2, at.y() + r * 1.6, r * 0.4, r * 0.28));
 }
 
-QImage balloons()
+QImage balloons(int scale)
 {
-    QImage image = canvas();
-    shade(image, QRect(0, 0, size, 200), [](int, int y) { return mix(QColor(70, 130, 210), QColor(250, 210, 170), y / 200.0).rgb(); });
+    QImage image = canvas(scale);
+    shade(image, QRect(0, 0, size, 200), [](double, double y) { return mix(QColor(70, 130, 210), QColor(250, 210, 170), y / 200.0).rgb(); });
     clouds(image, QRect(0, 0, size, 200), QColor(255, 245, 240), 0.42, 91);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -450,13 +441,13 @@ QImage balloons()
     return image;
 }
 
-QImage lighthouse()
+QImage lighthouse(int scale)
 {
-    QImage image = canvas();
+    QImage image = canvas(scale);
     const int horizon = 140;
-    shade(image, QRect(0, 0, size, horizon), [](int, int y) { return mix(QColor(30, 40, 90), QColor(240, 150, 110), std::pow(y / 140.0, 1.6)).rgb(); });
+    shade(image, QRect(0, 0, size, horizon), [](double, double y) { return mix(QColor(30, 40, 90), QColor(240, 150, 110), std::pow(y / 140.0, 1.6)).rgb(); });
     clouds(image, QRect(0, 0, size, 110), QColor(180, 110, 150), 0.5, 101);
-    shade(image, QRect(0, horizon, size, size - horizon), [](int x, int y) {
+    shade(image, QRect(0, horizon, size, size - horizon), [](double x, double y) {
         const double depth = (y - 140) / 100.0;
         const double wave = std::sin(x * 0.12 + y * 0.9 + 5 * fractalNoise(x, y * 2, 30, 3, 102));
         const QColor c = mix(QColor(120, 100, 130), QColor(20, 50, 80), std::sqrt(depth));
@@ -488,8 +479,8 @@ QImage lighthouse()
     p.setBrush(QColor(60, 50, 50));
     p.drawPath(rocks);
     p.end();
-    shade(image, QRect(80, 140, 160, 100), [&image](int x, int y) {
-        const QRgb c = image.pixel(x, y);
+    shade(image, QRect(80, 140, 160, 100), [&image](double x, double y) {
+        const QRgb c = pixelAt(image, x, y);
         if (c != qRgb(60, 50, 50))
             return c;
         const double n = fractalNoise(x, y, 14, 4, 103);
@@ -536,10 +527,10 @@ QImage lighthouse()
     return image;
 }
 
-QImage castle()
+QImage castle(int scale)
 {
-    QImage image = canvas();
-    shade(image, image.rect(), [](int, int y) { return mix(QColor(70, 130, 220), QColor(200, 225, 245), y / 160.0).rgb(); });
+    QImage image = canvas(scale);
+    shade(image, whole, [](double, double y) { return mix(QColor(70, 130, 220), QColor(200, 225, 245), y / 160.0).rgb(); });
     clouds(image, QRect(0, 0, size, 140), QColor(255, 255, 255), 0.48, 111);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -554,8 +545,8 @@ QImage castle()
     p.setBrush(QColor(90, 150, 70));
     p.drawPath(hill);
     p.end();
-    shade(image, QRect(0, 130, size, 110), [&image](int x, int y) {
-        const QRgb c = image.pixel(x, y);
+    shade(image, QRect(0, 130, size, 110), [&image](double x, double y) {
+        const QRgb c = pixelAt(image, x, y);
         if (c != qRgb(90, 150, 70))
             return c;
         const double n = fractalNoise(x, y * 1.5, 16, 4, 113);
@@ -578,11 +569,12 @@ QImage castle()
     p.setBrush(stone);
     p.drawPath(keep);
     p.end();
-    shade(image, QRect(55, 50, 130, 112), [&image, &stone](int x, int y) {
-        const QRgb c = image.pixel(x, y);
+    shade(image, QRect(55, 50, 130, 112), [&image, &stone](double x, double y) {
+        const QRgb c = pixelAt(image, x, y);
         if (c != stone.rgb())
             return c;
-        const bool mortar = y % 6 == 0 || (x + (y / 6 % 2) * 5) % 10 == 0;
+        const long column = std::lround(x), row = std::lround(y);
+        const bool mortar = row % 6 == 0 || (column + (row / 6 % 2) * 5) % 10 == 0;
         const double n = fractalNoise(x, y, 8, 3, 114);
         const double light = 0.8 + 0.3 * n - (x > 150 ? 0.15 : 0);
         return mortar ? rgb(120, 112, 104) : scaled(stone, light);
@@ -642,13 +634,13 @@ void palm(QPainter &p, QPointF base, double height, double lean)
     p.drawEllipse(top + QPointF(3, 3), 2.5, 2.5);
 }
 
-QImage island()
+QImage island(int scale)
 {
-    QImage image = canvas();
+    QImage image = canvas(scale);
     const int horizon = 90;
-    shade(image, QRect(0, 0, size, horizon), [](int, int y) { return mix(QColor(40, 140, 230), QColor(190, 230, 250), y / 90.0).rgb(); });
+    shade(image, QRect(0, 0, size, horizon), [](double, double y) { return mix(QColor(40, 140, 230), QColor(190, 230, 250), y / 90.0).rgb(); });
     clouds(image, QRect(0, 0, size, 80), QColor(255, 255, 255), 0.45, 121);
-    shade(image, QRect(0, horizon, size, size - horizon), [](int x, int y) {
+    shade(image, QRect(0, horizon, size, size - horizon), [](double x, double y) {
         const double dx = (x - 120) / 120.0, dy = (y - 165) / 50.0;
         const double shallow = std::exp(-(dx * dx + dy * dy) * 1.5);
         const double wave = fractalNoise(x * 0.6, y * 2.5, 24, 4, 122);
@@ -680,12 +672,12 @@ QImage island()
     return image;
 }
 
-QImage roseWindow()
+QImage roseWindow(int scale)
 {
-    QImage image = canvas();
+    QImage image = canvas(scale);
     const QPointF centre(120, 120);
     const QColor glass[] = {{200, 30, 40}, {30, 70, 190}, {240, 180, 30}, {40, 150, 80}, {140, 50, 160}, {30, 160, 200}};
-    shade(image, image.rect(), [&](int x, int y) {
+    shade(image, whole, [&](double x, double y) {
         const double dx = x - centre.x(), dy = y - centre.y(), r = std::hypot(dx, dy);
         double a = std::atan2(dy, dx) + pi;
         const double n = fractalNoise(x, y, 10, 3, 131);
@@ -741,10 +733,10 @@ void fruit(QPainter &p, QPointF at, double rx, double ry, const QColor &colour)
     p.drawEllipse(at, rx, ry);
 }
 
-QImage stillLife()
+QImage stillLife(int scale)
 {
-    QImage image = canvas();
-    shade(image, image.rect(), [](int x, int y) {
+    QImage image = canvas(scale);
+    shade(image, whole, [](double x, double y) {
         const double fold = std::sin(x * 0.08 + 3 * fractalNoise(x, y, 60, 3, 141));
         const double n = fractalNoise(x, y, 12, 3, 142);
         return y < 160 ? rgb(90 + 40 * fold + 20 * n, 30 + 12 * fold + 10 * n, 45 + 15 * fold + 10 * n)
@@ -785,10 +777,10 @@ QImage stillLife()
     return image;
 }
 
-QImage birdOnBranch()
+QImage birdOnBranch(int scale)
 {
-    QImage image = canvas();
-    shade(image, image.rect(), [](int x, int y) {
+    QImage image = canvas(scale);
+    shade(image, whole, [](double x, double y) {
         const double n = fractalNoise(x, y, 70, 4, 151);
         return rgb(120 + 90 * n, 160 + 60 * n - y * 0.1, 80 + 60 * fractalNoise(x, y, 50, 3, 152));
     });
@@ -872,10 +864,10 @@ QImage birdOnBranch()
     return image;
 }
 
-QImage carousel()
+QImage carousel(int scale)
 {
-    QImage image = canvas();
-    shade(image, image.rect(), [](int x, int y) {
+    QImage image = canvas(scale);
+    shade(image, whole, [](double x, double y) {
         const double n = fractalNoise(x, y, 40, 4, 161);
         return mix(QColor(30, 10, 60), QColor(120, 40, 90), y / 240.0 * (0.6 + 0.6 * n)).rgb();
     });
@@ -953,14 +945,14 @@ QImage carousel()
     return image;
 }
 
-QImage treasureMap()
+QImage treasureMap(int scale)
 {
-    QImage image = canvas();
-    const auto land = [](int x, int y) {
+    QImage image = canvas(scale);
+    const auto land = [](double x, double y) {
         const double dx = (x - 120) / 100.0, dy = (y - 125) / 90.0;
         return fractalNoise(x, y, 70, 5, 171) - 0.35 * (dx * dx + dy * dy) + 0.05;
     };
-    shade(image, image.rect(), [&](int x, int y) {
+    shade(image, whole, [&](double x, double y) {
         const double paper = fractalNoise(x, y, 30, 4, 172);
         const double h = land(x, y);
         const double edge = std::max(std::abs(x - 120), std::abs(y - 120)) / 120.0;
@@ -1020,13 +1012,13 @@ QImage treasureMap()
 
 }  // namespace
 
-QImage puzzlePicture(int index)
+QImage puzzlePicture(int index, int scale)
 {
-    static const std::function<QImage()> painters[] = {
+    static const std::function<QImage(int)> painters[] = {
         mountainLake, harbour, skyline, reef, planets, flowerField, balloons, lighthouse,
         castle, island, roseWindow, stillLife, birdOnBranch, carousel, treasureMap,
     };
-    QImage image = painters[index]();
+    QImage image = painters[index](scale);
     addGrain(image, 5, 5, 3.5, std::uint32_t(200 + index));
     return image.convertToFormat(QImage::Format_RGB888);
 }
