@@ -3,7 +3,6 @@
 #include "accessibility.h"
 #include "assets.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -58,9 +57,9 @@ void Backdrop::mouseMoveEvent(QMouseEvent *event)
 {
     if (!pressedAt_ || !(event->buttons() & Qt::LeftButton))
         return;
-    const QPointF travelled = event->globalPosition() - *pressedAt_;
-    // The window follows the pointer from where the drag is told from a click.
-    if (travelled.manhattanLength() < QApplication::startDragDistance())
+    // The window follows the pointer from its first move, so that it travels the whole drag; a
+    // press and release without a move leaves it where it is.
+    if (event->globalPosition() == *pressedAt_)
         return;
     pressedAt_.reset();
     if (QWindow *window = this->window()->windowHandle())

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The window moves by a drag on its background, under an X server with a small window manager that
 # moves windows for their clients (_NET_WM_MOVERESIZE): a drag moves it by the drag's distance from
-# where the drag is told from a click (the first of its ten steps, beyond the start distance of 10
-# pixels), a click without a drag moves nothing, and a drag that starts on a control moves nothing.
+# the pointer's first move (the first of its ten steps, which tells the drag from a click), a click
+# without a drag moves nothing, and a drag that starts on a control moves nothing.
 #   move_test.sh GAME
 set -euo pipefail
 game=$(realpath "$1")
