@@ -228,6 +228,7 @@ private slots:
     void everyChannelOfTheSongSounds();
     void everyNoteOfTheSongSpeaksInTuneAndEndsCleanly();
     void aLoopThatDoesNotCloseIsHeardAsClicks();
+    void anySongTheFolderHoldsIsHeard();
 
 private:
     QString fontFile_ = QStringLiteral(MORVIK_SOUND_DIR "/morvik.sf2");
@@ -394,6 +395,38 @@ void TestSoundFont::aLoopThatDoesNotCloseIsHeardAsClicks()
     }
     qInfo("broken %.1f", worst);
     QVERIFY2(worst > 10, qPrintable(QString::number(worst)));
+}
+
+// A player may put any General MIDI song in the game's folder: every program of bank 0 is in the
+// font and sounds, and a snare sounds on the drum channel whatever drum kit the song selects.
+void TestSoundFont::anySongTheFolderHoldsIsHeard()
+{
+    Synth synth;
+    QVERIFY(synth.load(fontFile_));
+    fluid_sfont_t *font = fluid_synth_get_sfont_by_id(synth.get(), synth.font());
+    QVERIFY(font);
+    const auto play = [&synth](int channel, int program, int key) {
+        fluid_synth_program_change(synth.get(), channel, program);
+        Audio audio;
+        fluid_synth_noteon(synth.get(), channel, key, 100);
+        synth.render(audio, rate * 3 / 10);
+        fluid_synth_noteoff(synth.get(), channel, key);
+        for (int blocks = 0; blocks < 3 * rate / 512 && fluid_synth_get_active_voice_count(synth.get()) > 0; ++blocks)
+            synth.render(audio, 512);
+        return std::pair(decibels(audio.peak()), fluid_synth_get_active_voice_count(synth.get()));
+    };
+    for (int program = 0; program < 128; ++program) {
+        const QByteArray name = "program " + QByteArray::number(program);
+        QVERIFY2(fluid_sfont_get_preset(font, 0, program), name + ": not in the font");
+        const auto [peak, sounding] = play(0, program, 60);
+        QVERIFY2(peak > -50, name + ": silent");
+        QVERIFY2(sounding == 0, name + ": still sounding 3 s after its note-off");
+    }
+    for (const int kit : {0, 8, 16, 25, 32, 40, 48, 127}) {
+        const auto [peak, sounding] = play(9, kit, 38);
+        QVERIFY2(peak > -50, "drum kit " + QByteArray::number(kit) + ": silent");
+        QVERIFY2(sounding == 0, "drum kit " + QByteArray::number(kit) + ": still sounding");
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSoundFont)

@@ -358,6 +358,34 @@ struct Preset {
     int program, bank, instrument;
 };
 
+// Every General MIDI program, so that any song a player puts in the game's folder sounds: the
+// song's own four, and each other program on the closest of their instruments by its family,
+// sustained families on the flute or the strings, struck and plucked ones on the electric piano.
+// FluidSynth plays the kit of bank 128 for any drum kit a song selects that a font lacks.
+std::vector<Preset> generalMidiPresets()
+{
+    enum { Flute, ElectricPiano, Bass, Strings, Kit };
+    // The instrument of each family of eight programs: pianos, chromatic percussion, organs,
+    // guitars, basses, strings, ensembles, brass, reeds, pipes, synth leads, synth pads, synth
+    // effects, ethnic, percussive, sound effects.
+    constexpr int byFamily[16] = {ElectricPiano, ElectricPiano, Flute, ElectricPiano, Bass, Strings, Strings, Strings,
+                                  Flute, Flute, Flute, Strings, Strings, ElectricPiano, ElectricPiano, Strings};
+    const std::map<int, QByteArray> songs = {
+        {4, "Electric Piano 1"}, {32, "Acoustic Bass"}, {48, "String Ensemble 1"}, {73, "Flute"}};
+    std::vector<Preset> presets;
+    for (int program = 0; program < 128; ++program) {
+        const auto own = songs.find(program);
+        presets.push_back({own != songs.end() ? own->second : "Program " + QByteArray::number(program), program, 0,
+                           byFamily[program / 8]});
+    }
+    // Bagpipe and shanai hold their notes; the fiddle is a string.
+    presets[109].instrument = Flute;
+    presets[110].instrument = Strings;
+    presets[111].instrument = Flute;
+    presets.push_back({"Standard", 0, 128, Kit});
+    return presets;
+}
+
 class Writer {
 public:
     static void u16(QByteArray &out, quint16 v)
@@ -561,12 +589,7 @@ QByteArray soundFont()
     }
     instruments.push_back(kit);
 
-    return build(samples, instruments,
-                 {{"Electric Piano 1", 4, 0, 1},
-                  {"Acoustic Bass", 32, 0, 2},
-                  {"String Ensemble 1", 48, 0, 3},
-                  {"Flute", 73, 0, 0},
-                  {"Standard", 0, 128, 4}});
+    return build(samples, instruments, generalMidiPresets());
 }
 
 }  // namespace morvik::assetgen
