@@ -427,6 +427,20 @@ private slots:
         QVERIFY2(lines[0].contains(file) && lines[0].contains(reason), qPrintable(lines[0]));
     }
 
+    // A wave file whose data chunk holds no frame is a sound of no length: it plays as silence.
+    void waveOfNoFramesPlaysAsSilence()
+    {
+        fixtures::write(path("empty.wav"), fixtures::wave(0, 1000));
+        MediaPlayer player;
+        warmUp(player);
+        StderrCapture errors;
+        player.setFileName(path("empty.wav").toStdString());
+        player.setCommand("play");
+        QVERIFY(renderMore(100));
+        QCOMPARE(player.position(), 0);
+        QCOMPARE(errors.lines().size(), 0);
+    }
+
     void flagSwitchesTheReports()
     {
         MediaPlayer player;

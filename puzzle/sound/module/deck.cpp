@@ -48,7 +48,7 @@ std::shared_ptr<const Samples> decodeWave(const std::vector<char> &bytes, std::s
         return {};
     }
     std::vector<Uint8> work(static_cast<std::size_t>(length) * std::max(convert.len_mult, 1));
-    std::memcpy(work.data(), buffer, length);
+    std::copy_n(buffer, length, work.data());
     SDL_FreeWAV(buffer);
     convert.buf = work.data();
     convert.len = static_cast<int>(length);
@@ -58,7 +58,7 @@ std::shared_ptr<const Samples> decodeWave(const std::vector<char> &bytes, std::s
     }
     const std::size_t converted = needed ? static_cast<std::size_t>(convert.len_cvt) : length;
     auto samples = std::make_shared<Samples>(converted / 4 * 2);
-    std::memcpy(samples->data(), work.data(), samples->size() * sizeof(std::int16_t));
+    std::copy_n(work.data(), samples->size() * sizeof(std::int16_t), reinterpret_cast<Uint8 *>(samples->data()));
     return samples;
 }
 
