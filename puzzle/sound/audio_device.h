@@ -16,9 +16,9 @@ namespace morvik {
 
 class MediaPlayer;
 
-// The program's audio device, in the audio module. A thread of its own opens the module, the
-// device and the synth when start() is called or when the given time has passed, whichever comes
-// first; that is all it does. The module is then taken up on the UI thread by the first player
+// The program's audio device, in the audio module. A thread of its own opens the module and the
+// device when start() is called or when the given time has passed, whichever comes first; that is
+// all it does. The module is then taken up on the UI thread by the first player
 // call that finds it ready, and every player gets its deck there.
 class AudioDevice {
 public:

@@ -6,8 +6,8 @@
 #include <string>
 
 // What the program sees of its audio module: a shared library that it opens once its window is on
-// the screen, so that the libraries of the sound stack (SDL's audio, the synth and theirs) are
-// neither loaded nor relocated before that.
+// the screen, so that the libraries of the sound stack (SDL's audio, and the synth's once a song
+// is played) are neither loaded nor relocated before that.
 namespace morvik::audio {
 
 // One line on standard error for a subject and a reason.
@@ -32,15 +32,15 @@ public:
     virtual std::int32_t position() = 0;
 };
 
-// The opened device with its synth.
+// The opened device.
 class Module {
 public:
     virtual ~Module() = default;
     virtual std::unique_ptr<Deck> newDeck(Report report) = 0;
 };
 
-// The module's one entry point: opens the audio device and loads what the synth needs. Either may
-// fail, with one line on standard error; the module then plays what it still can.
+// The module's one entry point: opens the audio device. It may fail, with one line on standard
+// error; the module then plays nothing. A synth that cannot start silences the songs alone.
 using Start = Module *(*)();
 inline constexpr const char *StartSymbol = "morvik_audio_start";
 inline constexpr const char *FileName = "morvik-audio.so";

@@ -13,6 +13,7 @@ endif()
 set(expected
   games/morvik
   lib/morvik/morvik-audio.so
+  lib/morvik/morvik-synth.so
   share/applications/io.github.morvik.Morvik.desktop
   share/games/morvik/ST.Mid
   share/games/morvik/Yes.wav

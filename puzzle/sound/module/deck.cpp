@@ -78,7 +78,7 @@ void EngineDeck::load(const std::string &path)
 {
     release();
     const bool song = isSongName(path);
-    if (!engine_.isOpen() || (song && !engine_.hasSynth()))
+    if (!engine_.isOpen())
         return;
     FileData file = readFile(path, MaxFileSize);
     if (!file.error.empty()) {
@@ -92,6 +92,7 @@ void EngineDeck::load(const std::string &path)
         }
         song_ = std::make_shared<const SongFile>(std::move(file.bytes));
         kind_ = Kind::Song;
+        engine_.needSynth();
         return;
     }
     std::string error;

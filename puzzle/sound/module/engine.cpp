@@ -1,13 +1,12 @@
 #include "engine.h"
 
 #include "deck.h"
-#include "sound_font.h"
-#include "soundfont.h"
+
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <sstream>
+#include <string>
 
 namespace morvik::audio {
 
@@ -17,15 +16,14 @@ namespace {
 // within a tick of the game's timer.
 constexpr int BufferFrames = 2048;
 
-// SDL_SOUNDFONTS, as SDL_mixer reads it: file names separated by ';'.
-std::vector<std::string> listedSoundFonts(const char *list)
+// The synth module lies next to this one.
+std::string synthPath()
 {
-    std::vector<std::string> fonts;
-    std::istringstream in(list);
-    for (std::string font; std::getline(in, font, ';');)
-        if (!font.empty())
-            fonts.push_back(font);
-    return fonts;
+    Dl_info self{};
+    if (::dladdr(reinterpret_cast<const void *>(&synthPath), &self) == 0 || !self.dli_fname)
+        return SynthFileName;
+    const std::string path = self.dli_fname;
+    return path.substr(0, path.rfind('/') + 1) + SynthFileName;
 }
 
 }  // namespace
@@ -49,7 +47,6 @@ Engine::Engine()
         std::fprintf(stderr, "morvik: no audio device (%s); the game runs silently\n", SDL_GetError());
         return;
     }
-    startSynth();
     SDL_PauseAudioDevice(device_, 0);
 }
 
@@ -57,12 +54,9 @@ Engine::~Engine()
 {
     if (device_)
         SDL_CloseAudioDevice(device_);
-    if (player_)
-        delete_fluid_player(player_);
-    if (synth_)
-        delete_fluid_synth(synth_);
-    if (settings_)
-        delete_fluid_settings(settings_);
+    if (synthStarter_.joinable())
+        synthStarter_.join();
+    delete synth_.load();
     SDL_Quit();
 }
 
@@ -71,56 +65,24 @@ std::unique_ptr<Deck> Engine::newDeck(Report report)
     return std::make_unique<EngineDeck>(*this, std::move(report));
 }
 
+void Engine::needSynth()
+{
+    if (!synthStarter_.joinable())
+        synthStarter_ = std::thread([this] { startSynth(); });
+}
+
+// The module stays in memory until the process ends: the synth's libraries do not all let go of
+// what they have set up.
 void Engine::startSynth()
 {
-    for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
-        fluid_set_log_function(level, nullptr, nullptr);
-    settings_ = new_fluid_settings();
-    fluid_settings_setnum(settings_, "synth.sample-rate", Stage::Rate);
-    // Only the samples of the instruments the song selects are read from the soundfont.
-    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
-    fluid_settings_setint(settings_, "synth.lock-memory", 0);
-    // A cheap synth: a background song needs neither reverb nor chorus nor hundreds of voices, and
-    // it is only ever called from the audio callback.
-    fluid_settings_setint(settings_, "synth.reverb.active", 0);
-    fluid_settings_setint(settings_, "synth.chorus.active", 0);
-    fluid_settings_setint(settings_, "synth.ladspa.active", 0);
-    fluid_settings_setint(settings_, "synth.polyphony", 64);
-    fluid_settings_setint(settings_, "synth.cpu-cores", 1);
-    fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
-    synth_ = new_fluid_synth(settings_);
-    readSoundFontsFromMemory(settings_, synth_);
-    if (!loadInstruments()) {
-        delete_fluid_synth(synth_);
-        synth_ = nullptr;
+    const std::string path = synthPath();
+    void *library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    auto start = library ? reinterpret_cast<StartSynth>(::dlsym(library, StartSynthSymbol)) : nullptr;
+    if (!start) {
+        std::fprintf(stderr, "morvik: no synth module (%s); the music is silent\n", ::dlerror());
         return;
     }
-    fluid_synth_set_interp_method(synth_, -1, FLUID_INTERP_LINEAR);
-}
-
-// The soundfonts listed in SDL_SOUNDFONTS, else the song's own instruments built into the module.
-bool Engine::loadInstruments()
-{
-    if (const char *list = std::getenv("SDL_SOUNDFONTS"))
-        return loadFirstSoundFont(listedSoundFonts(list));
-    const auto font = soundFontData();
-    return loadSoundFont(synth_, {reinterpret_cast<const char *>(font.data()), font.size()}, true);
-}
-
-bool Engine::loadFirstSoundFont(const std::vector<std::string> &files)
-{
-    std::string tried;
-    for (const auto &file : files) {
-        auto font = std::make_unique<MappedFile>(file);
-        if (font->error().empty() && loadSoundFont(synth_, font->bytes(), true)) {
-            soundFont_ = std::move(font);
-            return true;
-        }
-        tried += (tried.empty() ? "" : ", ") + file;
-    }
-    std::fprintf(stderr, "morvik: no General MIDI soundfont (tried %s); the music is silent\n",
-                 tried.empty() ? "none" : tried.c_str());
-    return false;
+    synth_.store(start(), std::memory_order_release);
 }
 
 void SDLCALL Engine::callback(void *self, Uint8 *stream, int length)
@@ -131,53 +93,35 @@ void SDLCALL Engine::callback(void *self, Uint8 *stream, int length)
 void Engine::render(std::int16_t *out, int frames)
 {
     std::fill_n(out, frames * 2, std::int16_t{0});
-    if (synth_) {
+    if (Synth *synth = synth_.load(std::memory_order_acquire)) {
         const Stage::SongRequest request = stage_.songRequest();
         if (request.restart != restart_)
-            restartSong(request);
+            restartSong(*synth, request);
         if (request.gain != gain_) {
-            fluid_synth_set_gain(synth_, request.gain);
+            synth->setGain(request.gain);
             gain_ = request.gain;
         }
         // Stopped, the synth is not run at all, so the song waits exactly where it stopped.
-        if (player_ && request.playing) {
+        if (synth->hasSong() && request.playing) {
             if (!playerStarted_) {
-                fluid_player_play(player_);
+                synth->play();
                 playerStarted_ = true;
             }
-            const bool running = songRunning();
-            if (running || fluid_synth_get_active_voice_count(synth_) > 0) {
-                fluid_synth_write_s16(synth_, frames, out, 0, 2, out, 1, 2);
+            const bool running = synth->songRunning();
+            if (running || synth->sounding()) {
+                synth->write(out, frames);
                 if (running)
                     frames_ += static_cast<std::uint64_t>(frames);
-                stage_.songProgress(restart_, frames_, !songRunning());
+                stage_.songProgress(restart_, frames_, !synth->songRunning());
             }
         }
     }
     stage_.mixWaves(out, frames);
 }
 
-// The song runs until its last event. The player itself stays "playing" a little longer while the
-// last notes fade; that time is not the song's. Before the first block the song is not read yet
-// and counts no ticks at all.
-bool Engine::songRunning() const
+void Engine::restartSong(Synth &synth, const Stage::SongRequest &request)
 {
-    const int total = fluid_player_get_total_ticks(player_);
-    return fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING
-        && (total == 0 || fluid_player_get_current_tick(player_) < total);
-}
-
-void Engine::restartSong(const Stage::SongRequest &request)
-{
-    if (player_) {
-        delete_fluid_player(player_);
-        player_ = nullptr;
-        fluid_synth_all_sounds_off(synth_, -1);
-    }
-    if (request.song && !request.song->empty()) {
-        player_ = new_fluid_player(synth_);
-        fluid_player_add_mem(player_, request.song->data(), request.song->size());
-    }
+    synth.load(request.song ? std::span<const char>(*request.song) : std::span<const char>());
     playerStarted_ = false;
     frames_ = 0;
     restart_ = request.restart;

@@ -1,25 +1,25 @@
 #pragma once
 
 #include "audio_module.h"
-#include "files.h"
 #include "stage.h"
+#include "synth.h"
 
 #include <SDL.h>
-#include <fluidsynth.h>
 
+#include <atomic>
 #include <memory>
-#include <string>
-#include <vector>
+#include <thread>
 
 namespace morvik::audio {
 
-// The audio device, SDL's own, with the FluidSynth synth that plays MIDI songs into it. The waves
-// are mixed on top of the synth, each on its deck's own channel.
+// The audio device, SDL's own, with the synth that plays MIDI songs into it. The waves are mixed on
+// top of the synth, each on its deck's own channel.
 //
-// Made on the program's start-up thread, which opens the device and loads the soundfont; from then
-// on the decks are used on the UI thread, and they steer the audio callback only through the stage.
-// One song at a time: the deck that loaded it last owns it. Every fluid_player_* call happens in
-// the callback.
+// Made on the program's start-up thread, which opens the device; from then on the decks are used
+// on the UI thread, and they steer the audio callback only through the stage. The synth module is
+// opened, on a thread of its own, when a deck first loads a song, and the callback plays the song
+// from the block after the synth is ready. One song at a time: the deck that loaded it last owns
+// it. Every call to the synth happens in the callback.
 class Engine : public Module {
 public:
     Engine();
@@ -30,28 +30,25 @@ public:
     std::unique_ptr<Deck> newDeck(Report report) override;
 
     bool isOpen() const { return device_ != 0; }
-    bool hasSynth() const { return synth_ != nullptr; }
+    // Opens the synth the first time; the UI thread's.
+    void needSynth();
     Stage &stage() { return stage_; }
     // The deck whose song the stage holds; the UI thread's.
     const Deck *songOwner = nullptr;
 
 private:
     void startSynth();
-    bool loadInstruments();
-    bool loadFirstSoundFont(const std::vector<std::string> &files);
     static void SDLCALL callback(void *self, Uint8 *stream, int length);
     void render(std::int16_t *out, int frames);
-    void restartSong(const Stage::SongRequest &request);
-    bool songRunning() const;
+    void restartSong(Synth &synth, const Stage::SongRequest &request);
 
     Stage stage_;
     SDL_AudioDeviceID device_ = 0;
-    fluid_settings_t *settings_ = nullptr;
-    fluid_synth_t *synth_ = nullptr;
-    std::unique_ptr<MappedFile> soundFont_;
+    std::thread synthStarter_;
+    // Set once by the synth's thread; null while it starts, or for good if it could not.
+    std::atomic<Synth *> synth_{nullptr};
 
     // The callback's own.
-    fluid_player_t *player_ = nullptr;
     unsigned restart_ = 0;
     bool playerStarted_ = false;
     float gain_ = -1.0f;
