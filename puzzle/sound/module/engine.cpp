@@ -107,21 +107,50 @@ void Engine::render(std::int16_t *out, int frames)
                 synth->play();
                 playerStarted_ = true;
             }
-            const bool running = synth->songRunning();
-            if (running || synth->sounding()) {
-                synth->write(out, frames);
-                if (running)
-                    frames_ += static_cast<std::uint64_t>(frames);
-                stage_.songProgress(restart_, frames_, !synth->songRunning());
-            }
+            playSong(*synth, out, frames);
         }
     }
     stage_.mixWaves(out, frames);
 }
 
+// The song's next buffer, with the frames rendered of the song so far. SDL calls back for the
+// same number of frames every time.
+void Engine::playSong(Synth &synth, std::int16_t *out, int frames)
+{
+    if (nextPiece_ == BuffersAhead)
+        renderAhead(synth, frames);
+    const Piece &piece = pieces_[nextPiece_];
+    if (piece.sounds) {
+        const auto samples = static_cast<std::size_t>(frames) * 2;
+        std::copy_n(ahead_.begin() + static_cast<std::ptrdiff_t>(samples * nextPiece_), samples, out);
+        if (piece.ofSong)
+            frames_ += static_cast<std::uint64_t>(frames);
+        stage_.songProgress(restart_, frames_, piece.endedAfter);
+    }
+    ++nextPiece_;
+}
+
+// The song runs until its last event and sounds on while its last notes fade.
+void Engine::renderAhead(Synth &synth, int frames)
+{
+    const auto samples = static_cast<std::size_t>(frames) * 2;
+    ahead_.resize(samples * BuffersAhead);
+    for (int i = 0; i < BuffersAhead; ++i) {
+        Piece &piece = pieces_[i];
+        piece.ofSong = synth.songRunning();
+        piece.sounds = piece.ofSong || synth.sounding();
+        if (piece.sounds) {
+            synth.write(ahead_.data() + samples * i, frames);
+            piece.endedAfter = !synth.songRunning();
+        }
+    }
+    nextPiece_ = 0;
+}
+
 void Engine::restartSong(Synth &synth, const Stage::SongRequest &request)
 {
     synth.load(request.song ? std::span<const char>(*request.song) : std::span<const char>());
+    nextPiece_ = BuffersAhead;
     playerStarted_ = false;
     frames_ = 0;
     restart_ = request.restart;

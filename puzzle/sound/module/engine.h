@@ -6,9 +6,11 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace morvik::audio {
 
@@ -41,6 +43,8 @@ private:
     static void SDLCALL callback(void *self, Uint8 *stream, int length);
     void render(std::int16_t *out, int frames);
     void restartSong(Synth &synth, const Stage::SongRequest &request);
+    void playSong(Synth &synth, std::int16_t *out, int frames);
+    void renderAhead(Synth &synth, int frames);
 
     Stage stage_;
     SDL_AudioDeviceID device_ = 0;
@@ -49,6 +53,19 @@ private:
     std::atomic<Synth *> synth_{nullptr};
 
     // The callback's own.
+    //
+    // The synth renders the song a few of the device's buffers ahead, each as it would have been
+    // rendered in a callback of its own, and they are handed out one a callback: the synth costs
+    // a good deal for each call and each wake-up, and little for each frame.
+    static constexpr int BuffersAhead = 4;
+    struct Piece {
+        bool sounds = false;     // rendered; else silence, with nothing to report
+        bool ofSong = false;     // its frames count as the song's
+        bool endedAfter = false;
+    };
+    std::vector<std::int16_t> ahead_;
+    std::array<Piece, BuffersAhead> pieces_;
+    int nextPiece_ = BuffersAhead;
     unsigned restart_ = 0;
     bool playerStarted_ = false;
     float gain_ = -1.0f;
