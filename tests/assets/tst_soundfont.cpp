@@ -22,7 +22,8 @@
 
 namespace {
 
-constexpr int rate = 44100;
+// The synth runs at half the device's rate in the game.
+constexpr int rate = 22050;
 constexpr double musicGain = 0.3;  // the game's music level, 300 of 1000
 
 QByteArray buildFile(const QString &name)
@@ -83,7 +84,7 @@ Click worstClick(const Audio &audio)
     return worst;
 }
 
-// A synth with the game's settings: no reverb or chorus, 64 voices, linear interpolation.
+// A synth with the game's settings: no reverb or chorus, 32 voices, linear interpolation.
 class Synth {
 public:
     Synth()
@@ -95,7 +96,7 @@ public:
         fluid_settings_setnum(settings_, "synth.gain", musicGain);
         fluid_settings_setint(settings_, "synth.reverb.active", 0);
         fluid_settings_setint(settings_, "synth.chorus.active", 0);
-        fluid_settings_setint(settings_, "synth.polyphony", 64);
+        fluid_settings_setint(settings_, "synth.polyphony", 32);
         synth_ = new_fluid_synth(settings_);
     }
     ~Synth()
