@@ -91,9 +91,11 @@ Form1::Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random)
     for (int i = 0; i < 15; ++i)
         k.Picture6[i] = Picture(std::function<QImage()>(
             [i, scale] { return assets::puzzlePicture(i, scale).convertToFormat(QImage::Format_RGB32); }));
+    // The title's frames are all held while it runs: at three bytes a pixel, a quarter less than
+    // the screen's own format, for the same colours and no measurable cost to draw.
     for (int i = 0; i < 16; ++i)
         k.Picture7[i] = Picture(std::function<QImage()>(
-            [i, scale] { return assets::animationFrame(i, scale).convertToFormat(QImage::Format_RGB32); }));
+            [i, scale] { return assets::animationFrame(i, scale).convertToFormat(QImage::Format_RGB888); }));
 
     createControls();
     Form_Load();
