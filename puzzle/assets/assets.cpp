@@ -3,15 +3,34 @@
 #include <QResource>
 #include <QString>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+
 namespace morvik::assets {
 
 namespace {
 
+// Once a picture is decoded, the pages that hold nothing but its encoded bytes are let go of: they
+// lie in the program's read-only data, and are read again from the program's file if ever needed.
+void letGoOf(const QResource &resource)
+{
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(resource.data());
+    const std::uintptr_t first = (start + page - 1) / page * page;
+    const std::uintptr_t end = (start + static_cast<std::uintptr_t>(resource.size())) / page * page;
+    if (end > first)
+        ::madvise(reinterpret_cast<void *>(first), end - first, MADV_DONTNEED);
+}
+
 // The format is named, so that no image plugin is loaded to guess it.
 QImage load(const QString &name, int scale)
 {
-    QImage image(QStringLiteral(":/morvik/") + name + (scale > 1 ? QStringLiteral("@2x.png") : QStringLiteral(".png")),
-                 "PNG");
+    const QResource resource(QStringLiteral(":/morvik/") + name +
+                             (scale > 1 ? QStringLiteral("@2x.png") : QStringLiteral(".png")));
+    QImage image = QImage::fromData(QByteArrayView(resource.data(), resource.size()), "PNG");
+    letGoOf(resource);
     image.setDevicePixelRatio(scale > 1 ? 2 : 1);
     return image;
 }
