@@ -9,8 +9,7 @@ namespace morvik::assets {
 // The pictures embedded in the program, made at build time by our own generator. Each comes at a
 // scale of 1 (one device pixel to a pixel of the design) and of 2 (twice the detail, with a
 // device pixel ratio of 2); every logical size is the same at both.
-QImage background(int scale = 1);              // 611 x 428, 24-bit colour in 32-bit pixels,
-                                               // read-only at scale 1
+QImage background(int scale = 1);              // 611 x 428, 24-bit colour, read-only at scale 1
 QList<int> iconSizes();                        // 16, 24, 32, 48, 64, 128 and 256
 QImage icon(int size = 64);                    // size x size; up to 64 with 16 colours and transparency
 QIcon programIcon();                           // every size, for the window

@@ -15,6 +15,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace morvik {
@@ -36,13 +37,25 @@ Backdrop::Backdrop(QWidget *parent, QImage picture) : QWidget(parent), picture_(
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+// The picture is held at three bytes a pixel. Drawn whole, it would be converted whole to the
+// screen's format, on threads of Qt's pool; at the screen's own scale it is drawn in bands of rows,
+// each converted on its own. A picture scaled to the screen is drawn whole, so that no seams show.
 void Backdrop::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     const QRect area = event->rect();
     const qreal scale = picture_.devicePixelRatio();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, scale != 1);
-    painter.drawImage(QRectF(area), picture_, QRectF(QPointF(area.topLeft()) * scale, QSizeF(area.size()) * scale));
+    const auto source = [scale](QRect rows) { return QRectF(QPointF(rows.topLeft()) * scale, QSizeF(rows.size()) * scale); };
+    if (scale != devicePixelRatioF()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(area), picture_, source(area));
+    } else {
+        const int band = std::max(1, 32768 / std::max(1, area.width()));
+        for (int top = area.top(); top <= area.bottom(); top += band) {
+            const QRect rows(area.left(), top, area.width(), std::min(band, area.bottom() + 1 - top));
+            painter.drawImage(QRectF(rows), picture_.copy(source(rows).toRect()).convertToFormat(QImage::Format_RGB32));
+        }
+    }
     if (onFirstPaint)
         std::exchange(onFirstPaint, nullptr)();
 }

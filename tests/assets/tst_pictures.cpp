@@ -101,11 +101,11 @@ void TestPictures::sizesAndDepths()
         QCOMPARE(storedBitsPerPixel(":/morvik/" + c.file), 24);
     }
 
-    // The background is stored as raw 24-bit colour in 32-bit words.
+    // The background is stored as raw 24-bit colour, each row padded to 32-bit words.
     const QImage backdrop = background();
     QCOMPARE(backdrop.size(), QSize(611, 428));
     QCOMPARE(backdrop.devicePixelRatio(), 1.0);
-    QCOMPARE(QResource(":/morvik/background.rgb").size(), qint64(611 * 428 * 4));
+    QCOMPARE(QResource(":/morvik/background.rgb").size(), qint64(1836 * 428));
     int opaque = 0;
     for (int y = 0; y < backdrop.height(); ++y)
         for (int x = 0; x < backdrop.width(); ++x)

@@ -37,14 +37,18 @@ bool save(const QDir &dir, const QString &name, const QImage &image)
     return false;
 }
 
-// The background as raw pixels, 0xffRRGGBB in native byte order row after row, which the game
-// draws from where it lies in the program, with nothing to decode before the first paint.
+// The background as raw pixels, red, green and blue bytes, each row padded to a multiple of four
+// bytes, which the game draws from where it lies in the program, with nothing to decode before the
+// first paint.
 QByteArray rawPixels(const QImage &image)
 {
-    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    const QImage pixels = image.convertToFormat(QImage::Format_RGB888);
+    const int row = pixels.width() * 3;
     QByteArray data;
-    for (int y = 0; y < pixels.height(); ++y)
-        data.append(reinterpret_cast<const char *>(pixels.constScanLine(y)), pixels.width() * 4);
+    for (int y = 0; y < pixels.height(); ++y) {
+        data.append(reinterpret_cast<const char *>(pixels.constScanLine(y)), row);
+        data.append(QByteArray((4 - row % 4) % 4, '\0'));
+    }
     return data;
 }
 
