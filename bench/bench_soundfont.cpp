@@ -2,6 +2,8 @@
 // resident memory it adds, the voices it keeps sounding and the processor time per second of
 // music. Measures morvik.sf2 from the build, then any soundfont named on the command line, e.g.
 //   build/bench/bench_soundfont /usr/share/sounds/sf2/TimGM6mb.sf2
+#include "settings.h"
+
 #include <fluidsynth.h>
 
 #include <cstdint>
@@ -16,9 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The game's synth runs at half the device's rate of 44.1 kHz.
-constexpr int Rate = 22050;
 
 long residentKiB()
 {
@@ -35,14 +34,8 @@ long residentKiB()
 
 bool measure(const std::string &font, bool dynamic)
 {
-    fluid_settings_t *settings = new_fluid_settings();
-    fluid_settings_setnum(settings, "synth.sample-rate", Rate);
+    fluid_settings_t *settings = morvik::audio::newSynthSettings();
     fluid_settings_setint(settings, "synth.dynamic-sample-loading", dynamic);
-    fluid_settings_setint(settings, "synth.lock-memory", 0);
-    fluid_settings_setint(settings, "synth.reverb.active", 0);
-    fluid_settings_setint(settings, "synth.chorus.active", 0);
-    fluid_settings_setint(settings, "synth.polyphony", 32);
-    fluid_settings_setint(settings, "synth.cpu-cores", 1);
     fluid_synth_t *synth = new_fluid_synth(settings);
     fluid_player_t *player = new_fluid_player(synth);
     fluid_player_add(player, MORVIK_SOUND_DIR "/ST.Mid");
@@ -64,7 +57,7 @@ bool measure(const std::string &font, bool dynamic)
             const long now = residentKiB();
             peak = now > peak ? now : peak;
         }
-        const double seconds = blocks * 512.0 / Rate;
+        const double seconds = blocks * 512.0 / morvik::audio::SynthRate;
         std::printf("%-44s %-9s %8ld KiB %8ld KiB %8.1f %9.2f %%\n", font.c_str(), dynamic ? "on demand" : "all",
                     afterLoad - before, peak - before, double(voices) / double(blocks),
                     100.0 * double(processor) / CLOCKS_PER_SEC / seconds);

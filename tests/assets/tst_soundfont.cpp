@@ -1,6 +1,7 @@
 // The song's own soundfont, as FluidSynth plays it with the game's settings: every instrument the
 // song selects is there, every note it plays sounds at its pitch and ends cleanly, and the whole
 // song renders without clipping or clicks, with sound on each of its channels.
+#include "settings.h"
 #include "soundfont.h"
 
 #include <fluidsynth.h>
@@ -22,8 +23,7 @@
 
 namespace {
 
-// The synth runs at half the device's rate in the game.
-constexpr int rate = 22050;
+constexpr int rate = morvik::audio::SynthRate;
 constexpr double musicGain = 0.3;  // the game's music level, 300 of 1000
 
 QByteArray buildFile(const QString &name)
@@ -91,12 +91,8 @@ public:
     {
         for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
             fluid_set_log_function(level, nullptr, nullptr);
-        settings_ = new_fluid_settings();
-        fluid_settings_setnum(settings_, "synth.sample-rate", rate);
+        settings_ = morvik::audio::newSynthSettings();
         fluid_settings_setnum(settings_, "synth.gain", musicGain);
-        fluid_settings_setint(settings_, "synth.reverb.active", 0);
-        fluid_settings_setint(settings_, "synth.chorus.active", 0);
-        fluid_settings_setint(settings_, "synth.polyphony", 32);
         synth_ = new_fluid_synth(settings_);
     }
     ~Synth()

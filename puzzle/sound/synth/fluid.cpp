@@ -1,3 +1,4 @@
+#include "settings.h"
 #include "sound_font.h"
 #include "soundfont.h"
 #include "synth.h"
@@ -19,10 +20,11 @@ namespace morvik::audio {
 namespace {
 
 constexpr int Rate = 44100;
-// The synth runs at half the device's rate: the song's instruments hold hardly anything above
-// 11 kHz (less than a ten-thousandth of its energy at the full rate), and each voice then costs half
-// as much. Its frames are brought up to the device's rate with four-point midpoint interpolation.
-constexpr int SynthRate = Rate / 2;
+// The synth runs at half the device's rate (settings.h): the song's instruments hold hardly
+// anything above 11 kHz (less than a ten-thousandth of its energy at the full rate), and each voice
+// then costs half as much. Its frames are brought up to the device's rate with four-point midpoint
+// interpolation.
+static_assert(SynthRate * 2 == Rate);
 
 // Twice the frames of a 16-bit stereo stream: each frame, then the point halfway to the next one
 // on the cubic through the four frames around it. Runs a frame and a half behind its input.
@@ -65,19 +67,7 @@ public:
     {
         for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
             fluid_set_log_function(level, nullptr, nullptr);
-        settings_ = new_fluid_settings();
-        fluid_settings_setnum(settings_, "synth.sample-rate", SynthRate);
-        // Only the samples of the instruments the song selects are read from the soundfont.
-        fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
-        fluid_settings_setint(settings_, "synth.lock-memory", 0);
-        // A cheap synth: a background song needs neither reverb nor chorus nor hundreds of voices,
-        // and it is only ever called from the audio callback.
-        fluid_settings_setint(settings_, "synth.reverb.active", 0);
-        fluid_settings_setint(settings_, "synth.chorus.active", 0);
-        fluid_settings_setint(settings_, "synth.ladspa.active", 0);
-        fluid_settings_setint(settings_, "synth.polyphony", 32);
-        fluid_settings_setint(settings_, "synth.cpu-cores", 1);
-        fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
+        settings_ = newSynthSettings();
         synth_ = new_fluid_synth(settings_);
         readSoundFontsFromMemory(settings_, synth_);
     }
