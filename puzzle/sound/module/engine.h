@@ -56,7 +56,7 @@ private:
     //
     // The synth renders the song a few of the device's buffers ahead, each as it would have been
     // rendered in a callback of its own, and they are handed out one a callback: the synth costs
-    // a good deal for each call and each wake-up, and little for each frame.
+    // a good deal for each wake-up, and little for each frame.
     static constexpr int BuffersAhead = 4;
     struct Piece {
         bool sounds = false;     // rendered; else silence, with nothing to report

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "synth.h"
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -17,7 +19,7 @@ using SongFile = std::vector<char>;
 // renders.
 class Stage {
 public:
-    static constexpr int Rate = 44100;
+    static constexpr int Rate = DeviceRate;
 
     // The UI thread's side. Levels run from 0 to 1000.
     int newChannel();

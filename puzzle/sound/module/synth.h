@@ -7,6 +7,9 @@
 // loaded only once a song is to be played, and never by a game that has none.
 namespace morvik::audio {
 
+// The device's frames: 16-bit stereo at this rate, interleaved.
+inline constexpr int DeviceRate = 44100;
+
 // Made on a thread of the engine's; from then on every call comes from the audio callback.
 class Synth {
 public:
@@ -21,7 +24,7 @@ public:
     virtual bool songRunning() const = 0;
     virtual bool sounding() const = 0;
     virtual void setGain(float gain) = 0;
-    // The next frames, 16-bit stereo at the device's rate, interleaved.
+    // The next frames, at the device's rate.
     virtual void write(std::int16_t *out, int frames) = 0;
 };
 

@@ -19,12 +19,11 @@ namespace morvik::audio {
 
 namespace {
 
-constexpr int Rate = 44100;
 // The synth runs at half the device's rate (settings.h): the song's instruments hold hardly
 // anything above 11 kHz (less than a ten-thousandth of its energy at the full rate), and each voice
 // then costs half as much. Its frames are brought up to the device's rate with four-point midpoint
 // interpolation.
-static_assert(SynthRate * 2 == Rate);
+static_assert(SynthRate * 2 == DeviceRate);
 
 // Twice the frames of a 16-bit stereo stream: each frame, then the point halfway to the next one
 // on the cubic through the four frames around it. Runs a frame and a half behind its input.
