@@ -1,6 +1,14 @@
 #include "accessibility.h"
 
+#include "picture_array.h"
+
+#include <QAbstractButton>
 #include <QAccessibleWidget>
+#include <QPointer>
+#include <QTimer>
+
+#include <array>
+#include <memory>
 
 namespace morvik {
 
@@ -8,12 +16,160 @@ namespace {
 
 constexpr const char *roleProperty = "morvikAccessibleRole";
 
+// One cell of the tray or the board: its column, its row and whether a piece lies there, the
+// tool tip of the box shown there, and one action, the click.
+class CellAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    CellAccessible(PictureArray *grid, int n) : grid_(grid), n_(n) {}
+
+    bool isValid() const override { return grid_; }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return grid_->window()->windowHandle(); }
+    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(grid_); }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return QStringLiteral("Column %1, row %2, %3")
+                .arg(n_ % 10)
+                .arg(n_ / 10)
+                .arg(grid_->holdsPiece(n_) ? QStringLiteral("piece") : QStringLiteral("empty"));
+        if (t == QAccessible::Description) {
+            const int box = grid_->boxAtCell(n_);
+            return box >= 0 ? grid_->toolTip(box) : QString();
+        }
+        return {};
+    }
+    void setText(QAccessible::Text, const QString &) override {}
+    QRect rect() const override
+    {
+        const QRect cell = grid_->cell(n_);
+        return QRect(grid_->parentWidget()->mapToGlobal(cell.topLeft()), cell.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::Button; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        s.invisible = !grid_->isGridShown();
+        s.focusable = grid_->isGridShown();
+        s.focused = grid_->hasFocus() && grid_->cursor() == n_;
+        return s;
+    }
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this) : nullptr;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    QStringList keyBindingsForAction(const QString &) const override { return {}; }
+    // The click runs from the event loop, as a mouse click does: a game it completes starts the
+    // next one, which yields to pending events, and must not do so inside the screen reader's call.
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction())
+            QTimer::singleShot(0, grid_, [grid = grid_, n = n_] { grid->clickCell(n); });
+    }
+
+private:
+    QPointer<PictureArray> grid_;
+    int n_;
+};
+
+// The tray or the board, with its hundred cells as children; the cursor cell holds the focus.
+class GridAccessible : public QAccessibleWidget {
+public:
+    GridAccessible(PictureArray *grid, QAccessible::Role role) : QAccessibleWidget(grid, role) {}
+    ~GridAccessible() override
+    {
+        for (const QAccessible::Id id : ids_)
+            if (id)
+                QAccessible::deleteAccessibleInterface(id);
+    }
+
+    PictureArray *grid() const { return static_cast<PictureArray *>(widget()); }
+
+    int childCount() const override { return 100; }
+    QAccessibleInterface *child(int n) const override
+    {
+        if (n < 0 || n >= 100)
+            return nullptr;
+        // Made once and kept, so that a screen reader finds the same cell again by its id.
+        if (!ids_[n])
+            ids_[n] = QAccessible::registerAccessibleInterface(new CellAccessible(grid(), n));
+        return QAccessible::accessibleInterface(ids_[n]);
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        for (int n = 0; n < 100; ++n)
+            if (ids_[n] && QAccessible::accessibleInterface(ids_[n]) == child)
+                return n;
+        return -1;
+    }
+    QAccessibleInterface *childAt(int x, int y) const override
+    {
+        const QPoint point = grid()->parentWidget()->mapFromGlobal(QPoint(x, y));
+        for (int n = 0; n < 100; ++n)
+            if (grid()->cell(n).contains(point))
+                return child(n);
+        return nullptr;
+    }
+    QAccessibleInterface *focusChild() const override
+    {
+        return grid()->hasFocus() ? child(grid()->cursor()) : nullptr;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.invisible = !grid()->isGridShown();
+        return s;
+    }
+
+private:
+    mutable std::array<QAccessible::Id, 100> ids_{};
+};
+
+// A caption-less check box or option button. Its action is a click, as the mouse's is, so that
+// choosing a way to play through a screen reader starts the game, and a check box switches its
+// sound: the game listens for clicks, not for the button's state.
+class ToggleAccessible : public QAccessibleWidget {
+public:
+    ToggleAccessible(QAbstractButton *button, QAccessible::Role role) : QAccessibleWidget(button, role) {}
+
+    QAbstractButton *button() const { return static_cast<QAbstractButton *>(widget()); }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = button()->isChecked();
+        s.pressed = button()->isDown();
+        return s;
+    }
+    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction() || name == toggleAction())
+            button()->animateClick();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
 QAccessibleInterface *describedWidget(const QString &, QObject *object)
 {
     const QVariant role = object->property(roleProperty);
     if (!role.isValid() || !object->isWidgetType())
         return nullptr;
-    return new QAccessibleWidget(static_cast<QWidget *>(object), static_cast<QAccessible::Role>(role.toInt()));
+    const auto accessibleRole = static_cast<QAccessible::Role>(role.toInt());
+    if (auto *grid = dynamic_cast<PictureArray *>(object); grid && grid->isGrid())
+        return new GridAccessible(grid, accessibleRole);
+    if (auto *button = qobject_cast<QAbstractButton *>(object))
+        return new ToggleAccessible(button, accessibleRole);
+    return new QAccessibleWidget(static_cast<QWidget *>(object), accessibleRole);
 }
 
 }  // namespace

@@ -235,7 +235,13 @@ void Form1::createControls()
     connect(Check2, &QAbstractButton::clicked, this, [this] { Check2_Click(); });
     connect(Check3, &QAbstractButton::clicked, this, [this] { Check3_Click(); });
 
+    // The tray and the board come first in the tab order, as in the window's design; while they
+    // are hidden they take no focus, so the first option button still has it at start.
+    Picture1->makeGrid(k.Picture5);
+    Picture2->makeGrid(k.Picture4);
     describeControls();
+    QWidget::setTabOrder(Picture1, Picture2);
+    QWidget::setTabOrder(Picture2, Option1);
     QWidget::setTabOrder(Option1, Option2);
     QWidget::setTabOrder(Option2, Option3);
     QWidget::setTabOrder(Option3, Check2);
@@ -250,7 +256,7 @@ void Form1::describeControls()
     describe(Image2, QAccessible::Animation, "Title animation");
     describe(Picture1, QAccessible::Canvas, "Tray", "The pieces of the picture, ten by ten");
     describe(Picture2, QAccessible::Canvas, "Board", "Ten by ten cells where the pieces are put together");
-    describe(Picture3, QAccessible::Graphic, "Hand", "The piece being carried");
+    describe(Picture3, QAccessible::Graphic, "Hand: empty", "The piece being carried");
     describe(Picture4, QAccessible::Graphic, "Empty cell", "Never shown");
     describe(Picture5, QAccessible::Graphic, "Empty tray cell", "Never shown");
     describe(Picture6, QAccessible::Grouping, "Picture store", "Never shown");
@@ -350,13 +356,26 @@ void Form1::showState()
 {
     const Controls &k = game.controls;
     auto place = [](const Box &box) { return QPoint(box.left / 15, box.top / 15); };
+    bool trayShown = false, boardShown = false;
     for (int n = 0; n < 100; ++n) {
         const Box &tray = k.Picture1[n];
         const Box &board = k.Picture2[n];
         Picture1->setBox(n, tray.picture, place(tray), tray.visible, tray.toolTip);
         Picture2->setBox(n, board.picture, place(board), board.visible, board.toolTip);
+        trayShown = trayShown || tray.visible;
+        boardShown = boardShown || board.visible;
     }
+    Picture1->setShown(trayShown);
+    Picture2->setShown(boardShown);
     Picture3->setPicture(k.Picture3.picture);
+    // The hand tells a screen reader which piece it carries: the cell it belongs on.
+    const bool carrying = !k.Picture3.picture.isNull() && !(k.Picture3.picture == k.Picture4);
+    const QString hand = carrying ? QStringLiteral("Hand: the piece of column %1, row %2")
+                                        .arg(state.HandPiece % 10)
+                                        .arg(state.HandPiece / 10)
+                                  : QStringLiteral("Hand: empty");
+    if (Picture3->accessibleName() != hand)
+        Picture3->setAccessibleName(hand);
     if (Picture3->pos() != place(k.Picture3))
         Picture3->move(place(k.Picture3));
     if (Picture3->isHidden() == k.Picture3.visible)

@@ -2,17 +2,20 @@
 
 #include "picture_box.h"
 
+#include <QAccessible>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QToolTip>
 
 namespace morvik {
 
 PictureArray::PictureArray(QWidget *parent, Design design)
     : QWidget(parent), stacking_(std::move(design.stacking)), background_(design.background),
-      sunken_(design.sunken)
+      sunken_(design.sunken), cells_(design.places)
 {
     QRect bounds;
     for (const QRect &place : design.places) {
@@ -88,6 +91,103 @@ void PictureArray::paintEvent(QPaintEvent *event)
         if (box.visible && box.place.intersects(dirty))
             drawPictureBox(painter, box.place, box.picture, background_, sunken_);
     }
+    // The cursor: a black ring outside a white one, so that it shows on any picture, on the
+    // empty-cell marker and on the bare background alike.
+    if (hasFocus() && cells_[cursor_.cell].intersects(dirty)) {
+        const QRect cell = cells_[cursor_.cell];
+        const auto ring = [&painter](QRect r, int width, QColor colour) {
+            painter.fillRect(r.left(), r.top(), r.width(), width, colour);
+            painter.fillRect(r.left(), r.bottom() - width + 1, r.width(), width, colour);
+            painter.fillRect(r.left(), r.top(), width, r.height(), colour);
+            painter.fillRect(r.right() - width + 1, r.top(), width, r.height(), colour);
+        };
+        ring(cell, 1, Qt::black);
+        ring(cell.adjusted(1, 1, -1, -1), 2, Qt::white);
+    }
+}
+
+void PictureArray::makeGrid(const Picture &empty)
+{
+    grid_ = true;
+    empty_ = empty;
+}
+
+void PictureArray::setShown(bool shown)
+{
+    shown_ = shown;
+    setFocusPolicy(grid_ && shown ? Qt::TabFocus : Qt::NoFocus);
+    if (!shown && hasFocus())
+        clearFocus();
+}
+
+void PictureArray::setCursor(int cell)
+{
+    redrawCursor();
+    cursor_.cell = cell;
+    redrawCursor();
+    announceCursor();
+}
+
+int PictureArray::boxAtCell(int n) const
+{
+    return boxAt(cells_[n].center() - pos());
+}
+
+bool PictureArray::holdsPiece(int n) const
+{
+    const int box = boxAtCell(n);
+    return box >= 0 && !(boxes_[box].picture == empty_);
+}
+
+void PictureArray::clickCell(int n)
+{
+    const int box = boxAtCell(n);
+    if (box >= 0 && onClick)
+        onClick(box);
+}
+
+void PictureArray::redrawCursor()
+{
+    if (hasFocus())
+        update(cells_[cursor_.cell].translated(-pos()));
+}
+
+void PictureArray::announceCursor()
+{
+    if (!QAccessible::isActive() || !hasFocus())
+        return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(cursor_.cell);
+    QAccessible::updateAccessibility(&event);
+}
+
+// A held Space or Enter clicks once: a piece is not dropped and picked up again at the key's rate.
+void PictureArray::keyPressEvent(QKeyEvent *event)
+{
+    GridCursor next = cursor_;
+    if (!grid_) {
+        QWidget::keyPressEvent(event);
+    } else if (next.move(event->key(), event->modifiers() & Qt::ControlModifier)) {
+        setCursor(next.cell);
+    } else if (GridCursor::clicks(event->key())) {
+        if (!event->isAutoRepeat())
+            clickCell(cursor_.cell);
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+// The toolkit tells a screen reader of the grid's own focus after this; the cursor cell's comes
+// once that is done.
+void PictureArray::focusInEvent(QFocusEvent *)
+{
+    redrawCursor();
+    QTimer::singleShot(0, this, [this] { announceCursor(); });
+}
+
+void PictureArray::focusOutEvent(QFocusEvent *)
+{
+    update(cells_[cursor_.cell].translated(-pos()));
 }
 
 // A press beside every visible box is a press on the window's background.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid_cursor.h"
 #include "picture.h"
 
 #include <QColor>
@@ -28,6 +29,26 @@ public:
     // A click on a visible box, with its index.
     std::function<void(int)> onClick;
 
+    // Makes the array a grid of 10 x 10 cells at the boxes' design places, played from the
+    // keyboard as well: while it is shown, Tab brings the focus into it, the arrows, Home and End
+    // move a cursor cell, and Space or Enter click the cell under the cursor. A cell holds a piece
+    // when a box shows there a picture other than `empty`.
+    void makeGrid(const Picture &empty);
+    bool isGrid() const { return grid_; }
+    // Whether the grid is shown, and so can take the focus. Taken out of the focus chain, it gives
+    // the focus up.
+    void setShown(bool shown);
+    bool isGridShown() const { return shown_; }
+    int cursor() const { return cursor_.cell; }
+    void setCursor(int cell);
+    // The grid cell's place in the parent's coordinates, the box shown there (or -1), and whether
+    // that box holds a piece.
+    QRect cell(int n) const { return cells_[n]; }
+    int boxAtCell(int n) const;
+    bool holdsPiece(int n) const;
+    // A click on a cell: on the box shown there, as the mouse would make it, or nothing.
+    void clickCell(int n);
+
     void setBox(int n, const Picture &picture, QPoint place, bool visible, const std::string &toolTip);
     void setPicture(int n, const Picture &picture);
 
@@ -44,6 +65,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     struct Box {
@@ -53,12 +77,20 @@ private:
         std::string toolTip;
     };
     void redraw(int n);
+    void redrawCursor();
+    // Tells a screen reader that the cursor cell holds the focus.
+    void announceCursor();
 
     std::vector<Box> boxes_;
     std::vector<int> stacking_;
     QColor background_;
     bool sunken_;
     int pressed_ = -1;
+    bool grid_ = false;
+    bool shown_ = false;
+    std::vector<QRect> cells_;  // the boxes' design places
+    Picture empty_;
+    GridCursor cursor_;
 };
 
 }  // namespace morvik

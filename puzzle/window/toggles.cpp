@@ -1,5 +1,7 @@
 #include "toggles.h"
 
+#include "accessibility.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -8,7 +10,7 @@ namespace morvik {
 TickBox::TickBox(QWidget *parent, QRect geometry, const QString &accessibleName) : QCheckBox(parent)
 {
     setGeometry(geometry);
-    setAccessibleName(accessibleName);
+    describe(this, QAccessible::CheckBox, accessibleName);
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -39,7 +41,7 @@ OptionBar::OptionBar(QWidget *parent, QRect geometry, const QString &accessibleN
     : QRadioButton(parent)
 {
     setGeometry(geometry);
-    setAccessibleName(accessibleName);
+    describe(this, QAccessible::RadioButton, accessibleName);
     setFocusPolicy(Qt::StrongFocus);
 }
 
