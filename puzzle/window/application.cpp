@@ -17,8 +17,11 @@ void Application::setKeyPreview(QWidget *window, std::function<void(std::int16_t
 // widgets happens inside QApplication::notify.
 bool Application::notify(QObject *receiver, QEvent *event)
 {
+    // Tab and Shift+Tab move the focus and type nothing, though the system gives them a text.
     if (event->type() == QEvent::KeyPress && window_ && receiver->isWidgetType()
-        && static_cast<QWidget *>(receiver)->window() == window_) {
+        && static_cast<QWidget *>(receiver)->window() == window_
+        && static_cast<QKeyEvent *>(event)->key() != Qt::Key_Tab
+        && static_cast<QKeyEvent *>(event)->key() != Qt::Key_Backtab) {
         const QString text = static_cast<QKeyEvent *>(event)->text();
         for (const QChar c : text)
             preview_(static_cast<std::int16_t>(c.unicode()));

@@ -235,17 +235,22 @@ void Form1::createControls()
     connect(Check2, &QAbstractButton::clicked, this, [this] { Check2_Click(); });
     connect(Check3, &QAbstractButton::clicked, this, [this] { Check3_Click(); });
 
-    // The tray and the board come first in the tab order, as in the window's design; while they
-    // are hidden they take no focus, so the first option button still has it at start.
     Picture1->makeGrid(k.Picture5);
     Picture2->makeGrid(k.Picture4);
     describeControls();
-    QWidget::setTabOrder(Picture1, Picture2);
-    QWidget::setTabOrder(Picture2, Option1);
     QWidget::setTabOrder(Option1, Option2);
     QWidget::setTabOrder(Option2, Option3);
     QWidget::setTabOrder(Option3, Check2);
     QWidget::setTabOrder(Check2, Check3);
+    // The tray and the board come before the option buttons, as in the window's design. Only
+    // controls that take the focus can be ordered, so they take it for this moment; hidden at
+    // start, they take none, and the focus starts where it always has.
+    Picture1->setShown(true);
+    Picture2->setShown(true);
+    QWidget::setTabOrder(Check3, Picture1);
+    QWidget::setTabOrder(Picture1, Picture2);
+    Picture1->setShown(false);
+    Picture2->setShown(false);
 }
 
 // What a screen reader tells of each control that is no standard button, box or label.

@@ -21,6 +21,8 @@ private slots:
     void effectsSwitch();
     void titleAnimation();
     void newGameChosenDuringAYield();
+    void assemblyGameFromTheKeyboard();
+    void slidingWithTheTrayFocused();
 };
 
 // The window maps frameless at its design size on whichever platform the test runs on (it is also
@@ -179,6 +181,97 @@ void TestPlay::newGameChosenDuringAYield()
         QCOMPARE(w.form.Picture1->geometry(n).topLeft(), QPoint(32 + 24 * (n % 10), 112 + 24 * (n / 10)));
         QVERIFY(w.form.Picture1->isShown(n));
     }
+}
+
+// A whole assembly game without the mouse: Tab to the assembling button and Space, Tab into the
+// tray, the cursor keys to each piece, Space to pick it up, Tab to the board, the cursor keys to
+// its cell and Enter to put it down, then Shift+Tab back to the tray.
+void TestPlay::assemblyGameFromTheKeyboard()
+{
+    Window w;
+    w.open();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    // Tray and board are hidden at start, and Tab passes them by.
+    QCOMPARE(QApplication::focusWidget(), w.form.Check2);
+    QVERIFY(!w.tabTo(w.form.Picture1));
+    // Tab enters the option buttons at the first; the arrows choose among them, left to right
+    // on the screen: sliding, idle, assembling.
+    QVERIFY(w.tabTo(w.form.Option1));
+    w.type(Qt::Key_Right);
+    w.type(Qt::Key_Right);
+    QCOMPARE(QApplication::focusWidget(), w.form.Option2);
+    QCOMPARE(w.form.state.GameMode, 2);
+    QVERIFY(w.tabTo(w.form.Picture1));
+    for (int p = 0; p < 100; ++p) {
+        w.log.clear();
+        w.walkTo(w.form.Picture1, w.trayOf(p));
+        QCOMPARE(w.form.Picture1->cursor(), w.trayOf(p));
+        w.type(Qt::Key_Space);
+        QCOMPARE(w.form.state.HandPiece, p);
+        QCOMPARE(w.form.Picture3->accessibleName(),
+                 QString("Hand: the piece of column %1, row %2").arg(p % 10).arg(p / 10));
+        w.type(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.form.Picture2);
+        w.walkTo(w.form.Picture2, p);
+        QCOMPARE(w.form.Picture2->cursor(), p);
+        w.type(p % 2 ? Qt::Key_Return : Qt::Key_Enter);
+        if (p < 99) {
+            QCOMPARE(w.form.state.BoardPiece[p], p);
+            QCOMPARE(w.log, w.cue("no.wav") + w.cue("no.wav") + w.cue("Yes.wav"));
+        }
+        w.type(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), w.form.Picture1);
+    }
+    // The last put-down: pick-and-put, correct piece, completion, then the next picture.
+    QCOMPARE(w.log, w.cue("no.wav") + w.cue("no.wav") + w.cue("Yes.wav") + w.cue("done.wav"));
+    QCOMPARE(w.form.state.PictureNo, 1);
+    QCOMPARE(w.form.Label1->text(), QString(" 2"));
+    for (int n = 0; n < 100; ++n)
+        QCOMPARE(w.form.Picture2->picture(n), w.form.game.controls.Picture4);
+    // Space and Enter were typed characters too, and went into the key history first.
+    QCOMPARE(w.form.state.KeyHistory[3], ' ');
+    QCOMPARE(w.form.state.KeyHistory[4], '\r');
+}
+
+// With the tray focused the digits still slide the tiles, the arrows only move the cursor, and
+// Space on a tile does what a click does in sliding mode: nothing but enter the key history.
+void TestPlay::slidingWithTheTrayFocused()
+{
+    Window w;
+    w.open();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    QVERIFY(w.tabTo(w.form.Option1));
+    w.type(Qt::Key_Space);
+    QCOMPARE(w.form.state.GameMode, 1);
+    QVERIFY(w.tabTo(w.form.Picture1, true));
+    for (int move = 0; move < 20; ++move) {
+        const int x = w.form.state.BlankX, y = w.form.state.BlankY;
+        const bool up = y < 9;
+        const int tile = up ? w.form.state.Grid[x][y + 1] : w.form.state.Grid[x][y - 1];
+        w.log.clear();
+        w.type(up ? Qt::Key_8 : Qt::Key_2, move % 2 ? Qt::KeypadModifier : Qt::NoModifier);
+        QCOMPARE(w.form.Picture1->geometry(tile).topLeft(), QPoint(32 + 24 * x, 112 + 24 * y));
+        QCOMPARE(w.log, w.cue("move.wav"));
+    }
+    QCOMPARE(QApplication::focusWidget(), w.form.Picture1);
+
+    const Module1 before = w.form.state;
+    w.log.clear();
+    const int tile = w.form.state.Grid[0][0] ? 0 : 1;
+    w.walkTo(w.form.Picture1, tile);
+    w.type(Qt::Key_Down, Qt::KeypadModifier);  // the keypad's arrow, with Num Lock off
+    w.type(Qt::Key_Up);
+    w.type(Qt::Key_Space);
+    QVERIFY(w.log.isEmpty());
+    QCOMPARE(w.form.state.BlankX, before.BlankX);
+    QCOMPARE(w.form.state.BlankY, before.BlankY);
+    QVERIFY(std::equal(&before.Grid[0][0], &before.Grid[0][0] + 100, &w.form.state.Grid[0][0]));
+    QCOMPARE(w.form.state.KeyHistory[4], ' ');
+
+    QTest::keyClicks(w.keyTarget(), "hopla");
+    QCOMPARE(w.log, w.cue("done.wav"));
+    QCOMPARE(w.form.state.PictureNo, 1);
+    QCOMPARE(QApplication::focusWidget(), w.form.Picture1);
 }
 
 int main(int argc, char **argv)

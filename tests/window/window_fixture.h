@@ -81,6 +81,38 @@ struct Window {
         QTest::mouseClick(array, Qt::LeftButton, {}, array->geometry(n).center() - array->pos());
     }
 
+    // A key typed to whatever has the focus, as the keyboard would.
+    void type(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(keyTarget(), key, modifiers);
+    }
+
+    // Presses Tab (or Shift+Tab) until `target` has the focus; false after twenty presses.
+    bool tabTo(QWidget *target, bool backwards = false)
+    {
+        for (int i = 0; i < 20 && QApplication::focusWidget() != target; ++i)
+            type(backwards ? Qt::Key_Backtab : Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        return QApplication::focusWidget() == target;
+    }
+
+    // Walks the focused grid's cursor towards `cell` with the arrow keys, Home and End, as a
+    // player would, one key at a time; a cursor that does not follow gives up after 40 keys.
+    void walkTo(PictureArray *grid, int cell)
+    {
+        const int column = cell % 10, row = cell / 10;
+        for (int keys = 0; keys < 40 && grid->cursor() != cell; ++keys) {
+            const int c = grid->cursor() % 10, r = grid->cursor() / 10;
+            if (column == 0 && c > 1)
+                type(Qt::Key_Home);
+            else if (column == 9 && c < 8)
+                type(Qt::Key_End);
+            else if (r != row)
+                type(r < row ? Qt::Key_Down : Qt::Key_Up);
+            else
+                type(c < column ? Qt::Key_Right : Qt::Key_Left);
+        }
+    }
+
     // The tray box that shows piece p.
     int trayOf(int p)
     {
