@@ -1,6 +1,7 @@
 #include "assets.h"
 #include "window_fixture.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QTest>
 #include <QTemporaryDir>
@@ -31,6 +32,12 @@ private slots:
     void keysReachTheWindowWhateverHasTheFocus();
     void exitEndsCleanly();
     void exitDuringAYield();
+    void cursorKeys_data();
+    void cursorKeys();
+    void focusFrameOnlyWhileAGridHasTheFocus();
+    void focusLeavesAGridThatIsHidden();
+    void cellsForAScreenReader();
+    void togglesClickThroughTheirAction();
 };
 
 void TestForm1::windowIsFixedAndCentred()
@@ -317,6 +324,197 @@ void TestForm1::exitDuringAYield()
     QCOMPARE(w.form.Label1->text(), QString(" 1"));
     for (int n = 0; n < 100; ++n)
         QVERIFY(!w.form.Picture1->isShown(n));
+}
+
+// Keys to the focused tray from a cursor cell: the arrows stop at the edges, Home and End go to
+// the row's ends and with Ctrl to the corners; keys that type a character move nothing.
+void TestForm1::cursorKeys_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("to");
+    const int none = Qt::NoModifier, ctrl = Qt::ControlModifier, keypad = Qt::KeypadModifier;
+    QTest::newRow("right") << 44 << int(Qt::Key_Right) << none << 45;
+    QTest::newRow("right at the edge") << 49 << int(Qt::Key_Right) << none << 49;
+    QTest::newRow("left") << 44 << int(Qt::Key_Left) << none << 43;
+    QTest::newRow("left at the edge") << 40 << int(Qt::Key_Left) << none << 40;
+    QTest::newRow("down") << 44 << int(Qt::Key_Down) << none << 54;
+    QTest::newRow("down at the edge") << 94 << int(Qt::Key_Down) << none << 94;
+    QTest::newRow("up") << 44 << int(Qt::Key_Up) << none << 34;
+    QTest::newRow("up at the edge") << 4 << int(Qt::Key_Up) << none << 4;
+    QTest::newRow("home") << 47 << int(Qt::Key_Home) << none << 40;
+    QTest::newRow("end") << 41 << int(Qt::Key_End) << none << 49;
+    QTest::newRow("ctrl+home") << 47 << int(Qt::Key_Home) << ctrl << 0;
+    QTest::newRow("ctrl+end") << 41 << int(Qt::Key_End) << ctrl << 99;
+    QTest::newRow("keypad up, Num Lock off") << 44 << int(Qt::Key_Up) << keypad << 34;
+    QTest::newRow("keypad 8, Num Lock on") << 44 << int(Qt::Key_8) << keypad << 44;
+    QTest::newRow("a letter") << 44 << int(Qt::Key_A) << none << 44;
+}
+
+void TestForm1::cursorKeys()
+{
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, to);
+    Window w;
+    w.form.Option2_Click();
+    w.open();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.form.Picture1->setFocus(Qt::TabFocusReason);
+    w.form.Picture1->setCursor(from);
+    const std::int16_t history = w.form.state.KeyHistory[4];
+    QTest::keyClick(w.form.Picture1, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(w.form.Picture1->cursor(), to);
+    // A key that types nothing never reaches the window's key handler.
+    if (!QTest::keyToAscii(Qt::Key(key)))
+        QCOMPARE(w.form.state.KeyHistory[4], history);
+    QVERIFY(w.log.size() == 5);
+}
+
+// The cursor's frame shows only while the tray or the board has the focus, on a piece and on the
+// empty-cell marker alike, and leaves every pixel as it was once the focus is gone.
+void TestForm1::focusFrameOnlyWhileAGridHasTheFocus()
+{
+    Window w;
+    w.form.Option2_Click();
+    w.open();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    QApplication::focusWidget()->clearFocus();
+    const QImage plain = w.form.client->grab().toImage();
+    for (PictureArray *grid : {w.form.Picture1, w.form.Picture2}) {
+        for (const int cell : {0, 37, 99}) {
+            grid->setCursor(cell);
+            grid->setFocus(Qt::TabFocusReason);
+            const QImage framed = w.form.client->grab().toImage();
+            const QRect frame = grid->cell(cell);
+            // Black all round the cell's edge, white just inside: it shows on any picture.
+            for (int i = 0; i < frame.width(); ++i) {
+                QCOMPARE(framed.pixel(frame.left() + i, frame.top()), qRgb(0, 0, 0));
+                QCOMPARE(framed.pixel(frame.right(), frame.top() + i), qRgb(0, 0, 0));
+            }
+            for (int i = 1; i < frame.width() - 1; ++i) {
+                QCOMPARE(framed.pixel(frame.left() + i, frame.top() + 1), qRgb(255, 255, 255));
+                QCOMPARE(framed.pixel(frame.left() + 2, frame.top() + i), qRgb(255, 255, 255));
+            }
+            // Nothing else differs.
+            for (int y = 0; y < plain.height(); ++y)
+                for (int x = 0; x < plain.width(); ++x)
+                    if (!frame.contains(x, y) && plain.pixel(x, y) != framed.pixel(x, y))
+                        QFAIL(qPrintable(QString("pixel (%1, %2) changed outside the frame").arg(x).arg(y)));
+            grid->clearFocus();
+            QCOMPARE(w.form.client->grab().toImage(), plain);
+        }
+    }
+}
+
+// Idle mode chosen while the tray has the focus: the hidden tray gives it up and takes no more.
+void TestForm1::focusLeavesAGridThatIsHidden()
+{
+    Window w;
+    w.form.Option2_Click();
+    w.open();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.form.Picture1->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), w.form.Picture1);
+    w.form.Option3_Click();
+    QVERIFY(!w.form.Picture1->hasFocus());
+    QCOMPARE(w.form.Picture1->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(w.form.Picture2->focusPolicy(), Qt::NoFocus);
+    QVERIFY(!w.tabTo(w.form.Picture1));
+}
+
+// What a screen reader finds in the tray and the board: a hundred cells each, named by column,
+// row and whether a piece lies there, the sliding tool tip as description, one action that
+// clicks, and the focus on the cursor cell.
+void TestForm1::cellsForAScreenReader()
+{
+    Window w;
+    w.open();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.form.Option1_Click();
+    QAccessibleInterface *tray = QAccessible::queryAccessibleInterface(w.form.Picture1);
+    QAccessibleInterface *board = QAccessible::queryAccessibleInterface(w.form.Picture2);
+    QCOMPARE(tray->childCount(), 100);
+    QCOMPARE(board->childCount(), 100);
+    const int blank = 10 * w.form.state.BlankY + w.form.state.BlankX;
+    const int tile = w.form.state.Grid[(blank + 1) % 10][(blank + 1) / 10 % 10];
+    const int next = (blank + 1) % 100;
+    QCOMPARE(tray->child(blank)->text(QAccessible::Name),
+             QString("Column %1, row %2, empty").arg(blank % 10).arg(blank / 10));
+    QCOMPARE(tray->child(next)->text(QAccessible::Name),
+             QString("Column %1, row %2, piece").arg(next % 10).arg(next / 10));
+    QCOMPARE(tray->child(next)->text(QAccessible::Description), w.form.Picture1->toolTip(tile));
+    QCOMPARE(tray->child(next)->role(), QAccessible::Button);
+    QCOMPARE(tray->child(next)->parent(), tray);
+    QCOMPARE(tray->indexOfChild(tray->child(next)), next);
+    QCOMPARE(tray->childAt(tray->child(37)->rect().center().x(), tray->child(37)->rect().center().y()),
+             tray->child(37));
+
+    w.form.Option2_Click();
+    QAccessibleInterface *cell = tray->child(23);
+    QCOMPARE(cell->text(QAccessible::Description), QString());
+    QAccessibleActionInterface *click = cell->actionInterface();
+    QVERIFY(click);
+    QCOMPARE(click->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    const int piece = w.form.state.TrayPiece[23];
+    w.log.clear();
+    click->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_COMPARE(w.form.state.HandPiece, piece);
+    QCOMPARE(w.log, w.cue("no.wav"));
+    QCOMPARE(cell->text(QAccessible::Name), QString("Column 3, row 2, empty"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.form.Picture3)->text(QAccessible::Name),
+             QString("Hand: the piece of column %1, row %2").arg(piece % 10).arg(piece / 10));
+    board->child(piece)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_COMPARE(w.form.state.BoardPiece[piece], piece);
+    QCOMPARE(board->child(piece)->text(QAccessible::Name),
+             QString("Column %1, row %2, piece").arg(piece % 10).arg(piece / 10));
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.form.Picture3)->text(QAccessible::Name),
+             QString("Hand: empty"));
+
+    // The focus follows the cursor, cell by cell. (The focus events a screen reader hears are
+    // checked over AT-SPI, where accessibility is switched on.)
+    QVERIFY(w.tabTo(w.form.Picture2));
+    QCOMPARE(board->focusChild(), board->child(0));
+    QVERIFY(board->child(0)->state().focused);
+    w.type(Qt::Key_Right);
+    QCOMPARE(board->focusChild(), board->child(1));
+    QVERIFY(board->child(1)->state().focused);
+    QVERIFY(!board->child(0)->state().focused);
+    QCOMPARE(tray->focusChild(), nullptr);
+
+    w.form.Option3_Click();
+    QVERIFY(tray->state().invisible);
+    QVERIFY(tray->child(0)->state().invisible);
+}
+
+// The check boxes' and option buttons' accessible action is a click: the game hears it.
+void TestForm1::togglesClickThroughTheirAction()
+{
+    Window w;
+    w.open();
+    auto press = [](QWidget *button) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+        QCOMPARE(iface->actionInterface()->actionNames().first(), QAccessibleActionInterface::pressAction());
+        iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    };
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.form.Option2)->role(), QAccessible::RadioButton);
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.form.Check3)->role(), QAccessible::CheckBox);
+    QVERIFY(QAccessible::queryAccessibleInterface(w.form.Check3)->state().checked);
+    press(w.form.Option2);
+    QTRY_COMPARE(w.form.state.GameMode, 2);
+    QCOMPARE(w.form.Label1->text(), QString(" 1"));
+    QVERIFY(QAccessible::queryAccessibleInterface(w.form.Option2)->state().checked);
+    // Pressed again, it starts a new game, as a click does.
+    const std::vector<std::int16_t> first(w.form.state.TrayPiece, w.form.state.TrayPiece + 100);
+    press(w.form.Option2);
+    QTRY_VERIFY(std::vector<std::int16_t>(w.form.state.TrayPiece, w.form.state.TrayPiece + 100) != first);
+    press(w.form.Option1);
+    QTRY_COMPARE(w.form.state.GameMode, 1);
+    press(w.form.Check3);
+    QTRY_COMPARE(w.form.state.EffectCommand, std::string("stop"));
+    QVERIFY(!QAccessible::queryAccessibleInterface(w.form.Check3)->state().checked);
 }
 
 int main(int argc, char **argv)

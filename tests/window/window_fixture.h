@@ -64,6 +64,10 @@ struct Window {
         application()->setKeyPreview(&form, [this](std::int16_t key) { form.Form_KeyPress(key); });
         form.show();
         form.activateWindow();
+        // Qt's Wayland platform leaves activation to the compositor, and a headless Weston has no
+        // seat to give it; the keys the tests type need the focus that an active window has.
+        if (QGuiApplication::platformName() == "wayland" && QTest::qWaitForWindowExposed(&form))
+            QApplication::setActiveWindow(&form);
     }
 
     QWidget *keyTarget() { return QApplication::focusWidget() ? QApplication::focusWidget() : &form; }
