@@ -21,6 +21,7 @@ private slots:
     void piecesAreTheFinePicturesScaledSmoothly();
     void assemblyGameByScaledClicks();
     void slidingGameTakesMoves();
+    void focusFrameOnThePieces();
 
 private:
     qreal ratio_ = 1;
@@ -167,6 +168,41 @@ void TestScaled::slidingGameTakesMoves()
         QTest::keyClick(w.form.windowHandle(), up ? Qt::Key_8 : Qt::Key_2);
         QCOMPARE(w.form.Picture1->geometry(tile).topLeft(), QPoint(32 + 24 * x, 112 + 24 * y));
         QCOMPARE(w.form.state.Grid[x][y], tile);
+    }
+}
+
+// The cursor's frame on a scaled screen: its black and white rings stand on the device pixels of
+// the cell's edge, on a piece and on the empty-cell marker, and nothing else changes.
+void TestScaled::focusFrameOnThePieces()
+{
+    Window w;
+    w.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    w.form.Option2_Click();
+    if (QApplication::focusWidget())
+        QApplication::focusWidget()->clearFocus();
+    const QImage plain = w.form.client->grab().toImage();
+    for (PictureArray *grid : {w.form.Picture1, w.form.Picture2}) {
+        grid->setCursor(45);
+        grid->setFocus(Qt::TabFocusReason);
+        const QImage framed = w.form.client->grab().toImage();
+        grid->clearFocus();
+        QCOMPARE(w.form.client->grab().toImage(), plain);
+        const QRectF cell = grid->cell(45);
+        const auto device = [this](qreal x, qreal y) { return (QPointF(x, y) * ratio_).toPoint(); };
+        for (qreal along = 0.5; along < cell.width(); along += 1) {
+            QCOMPARE(framed.pixel(device(cell.left() + along, cell.top() + 0.5)), qRgb(0, 0, 0));
+            QCOMPARE(framed.pixel(device(cell.left() + 0.5, cell.top() + along)), qRgb(0, 0, 0));
+        }
+        for (qreal along = 1.5; along < cell.width() - 1; along += 1) {
+            QCOMPARE(framed.pixel(device(cell.left() + along, cell.top() + 1.5)), qRgb(255, 255, 255));
+            QCOMPARE(framed.pixel(device(cell.right() - 1.5, cell.top() + along)), qRgb(255, 255, 255));
+        }
+        const QRect around = QRectF(cell.topLeft() * ratio_, cell.size() * ratio_).toAlignedRect().adjusted(-1, -1, 1, 1);
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
+                if (!around.contains(x, y) && plain.pixel(x, y) != framed.pixel(x, y))
+                    QFAIL(qPrintable(QString("device pixel (%1, %2) changed outside the frame").arg(x).arg(y)));
     }
 }
 
