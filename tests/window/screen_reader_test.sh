@@ -2,11 +2,15 @@
 # Reads the window's accessible tree over AT-SPI, as a screen reader does, in a private D-Bus session
 # under a private X display: every object has a name and a role that says what it is (none is a
 # nameless "filler"), the game's own controls carry theirs, and the number label reads as the
-# picture's number once a game is chosen through the accessibility bus.
+# picture's number once a game is chosen through the accessibility bus. Then a whole assembly game
+# is played through the accessibility bus alone: the assembling button's action starts it, each
+# tray cell's action picks its piece up, the hand says where the piece belongs, and that board
+# cell's action puts it down, until the next picture comes. On the way, the cursor keys move the
+# accessible focus from cell to cell.
 #   screen_reader_test.sh GAME
 set -euo pipefail
 game=$(realpath "$1")
-for tool in Xvfb dbus-run-session /usr/libexec/at-spi-bus-launcher /usr/bin/python3; do
+for tool in Xvfb dbus-run-session /usr/libexec/at-spi-bus-launcher /usr/bin/python3 xdotool; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/deps.sh installs it)"; exit 77; }
 done
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "SKIP: python3-pyatspi is not installed"; exit 77; }
@@ -32,8 +36,10 @@ dbus-run-session -- bash -c '
   QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 SDL_AUDIODRIVER=dummy "$GAME" >game.log 2>&1 &
   game=$!
   /usr/bin/python3 - <<PY
-import sys, time
+import subprocess, sys, time
 import pyatspi
+
+GAME_PID = $game
 
 def find_app():
     for _ in range(100):
@@ -64,7 +70,7 @@ if faults:
 
 found = {o.name: o for o, _ in objects}
 expected = {
-    "Preview": "image", "Tray": "canvas", "Board": "canvas", "Hand": "image",
+    "Preview": "image", "Tray": "canvas", "Board": "canvas", "Hand: empty": "image",
     "Title animation": "animation", "Music": "check box", "Effects": "check box",
     "Sliding": "radio button", "Assembling": "radio button", "Idle": "radio button",
     "Close": "push button", "No picture yet": "label",
@@ -91,6 +97,67 @@ for _ in range(50):
     time.sleep(0.1)
 else:
     sys.exit("FAIL: the number label does not read \"Picture 1\"")
+
+def wait_for(what, test, seconds=5):
+    for _ in range(int(seconds * 50)):
+        if test():
+            return
+        time.sleep(0.02)
+    sys.exit("FAIL: " + what)
+
+def press(node):
+    action = node.queryAction()
+    names = [action.getName(i).lower() for i in range(action.nActions)]
+    action.doAction(names.index("press") if "press" in names else names.index("click"))
+
+def label():
+    return [o.name for o, _ in walk(app) if o.getRoleName() == "label" and o.name.startswith("Picture")]
+
+tray, board, hand = found["Tray"], found["Board"], found["Hand: empty"]
+cells = [tray.getChildAtIndex(n) for n in range(tray.childCount)]
+if len(cells) != 100 or board.childCount != 100:
+    sys.exit(f"FAIL: the tray has {len(cells)} cells and the board {board.childCount}, not 100 each")
+sliding_tip = cells[0].description
+if not sliding_tip.strip().startswith(tuple("0123456789")):
+    sys.exit(f"FAIL: a sliding tile describes itself as {sliding_tip!r}, not by its tool tip")
+
+# The assembling button, through its action alone, starts an assembly game.
+press(found["Assembling"])
+wait_for("the assembling button action starts no game",
+         lambda: all(c.name.endswith(", piece") for c in cells) and cells[0].description == "")
+print("PASS: the assembling button action starts an assembly game")
+
+# The cursor keys move the accessible focus with the cursor. With no window manager to do it, the
+# window is given the keyboard as a click on it would give it, so that it is the active window.
+window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(GAME_PID), "--class", "morvik"],
+                        capture_output=True, text=True, timeout=10).stdout.split()
+subprocess.run(["xdotool", "windowfocus", window[0]], check=True, timeout=10)
+focus_action = tray.queryAction()
+focus_names = [focus_action.getName(i).lower() for i in range(focus_action.nActions)]
+focus_action.doAction(focus_names.index("setfocus"))
+wait_for("the tray takes the focus without its cursor cell",
+         lambda: cells[0].getState().contains(pyatspi.STATE_FOCUSED))
+pyatspi.Registry.generateKeyboardEvent(0xff53, None, pyatspi.KEY_SYM)  # Right
+wait_for("the focus does not follow the cursor to the next cell",
+         lambda: cells[1].getState().contains(pyatspi.STATE_FOCUSED)
+         and not cells[0].getState().contains(pyatspi.STATE_FOCUSED))
+print(f"PASS: the focus follows the cursor: {cells[1].name!r}")
+
+for n, cell in enumerate(cells):
+    press(cell)
+    wait_for(f"tray cell {n} gives the hand no piece", lambda: hand.name != "Hand: empty")
+    where = hand.name.removeprefix("Hand: the piece of column ").split(", row ")
+    target = board.getChildAtIndex(10 * int(where[1]) + int(where[0]))
+    if not target.name.endswith(", empty"):
+        sys.exit(f"FAIL: the board cell {target.name!r} is not empty")
+    press(target)
+    if n < 99:
+        wait_for(f"board cell {target.name!r} takes no piece", lambda: target.name.endswith(", piece"))
+wait_for("the completed board brings no next picture", lambda: label() == ["Picture 2"])
+wait_for("the next picture lies not shuffled in the tray",
+         lambda: all(c.name.endswith(", piece") for c in cells)
+         and all(board.getChildAtIndex(i).name.endswith(", empty") for i in range(100)))
+print("PASS: a whole assembly game played through the accessibility bus; the number label reads \"Picture 2\"")
 PY
   status=$?
   kill $game 2>/dev/null
