@@ -1,5 +1,6 @@
 #include "random_events.h"
 
+#include "grid_cursor.h"
 #include "harness.h"
 
 #include <algorithm>
@@ -10,7 +11,17 @@
 
 namespace morvik::random_events {
 
+const GridKey gridKeys[10] = {
+    {Qt::Key_Left, false, 0, "left"},   {Qt::Key_Right, false, 0, "right"},
+    {Qt::Key_Up, false, 0, "up"},       {Qt::Key_Down, false, 0, "down"},
+    {Qt::Key_Home, false, 0, "home"},   {Qt::Key_End, false, 0, "end"},
+    {Qt::Key_Home, true, 0, "ctrl+home"}, {Qt::Key_End, true, 0, "ctrl+end"},
+    {Qt::Key_Space, false, ' ', "space"}, {Qt::Key_Return, false, '\r', "enter"},
+};
+
 namespace {
+
+constexpr std::int16_t keySpace = 8, keyEnter = 9;
 
 using test::Harness;
 
@@ -76,12 +87,15 @@ struct Scope {
     bool started = false;  // a game start began here
 };
 
-// How one seed plays: how often it changes mode, fills the yields, and clicks with a purpose.
+// How one seed plays: how often it changes mode, fills the yields, and clicks with a purpose, and
+// whether it makes those clicks with the mouse, from the keyboard or through a screen reader.
+enum class Way { Mouse, Keyboard, Reader };
 struct Profile {
     double modeRate;
     double burstRate;
     double purposeRate;
     double closeRate;
+    Way way;
 };
 
 class Driver {
@@ -94,7 +108,15 @@ public:
         static constexpr double burstRates[] = {0.2, 0.6, 0.9};
         static constexpr double purposeRates[] = {0.3, 0.8};
         const auto pace = pick_() % 3;
-        profile_ = {modeRates[pace], burstRates[pick_() % 3], purposeRates[pick_() % 2], closeRates[pace]};
+        // Seeds 1, 4, 7... click with the mouse, 2, 5, 8... from the keyboard, 3, 6, 9... through a
+        // screen reader.
+        profile_ = {modeRates[pace], burstRates[pick_() % 3], purposeRates[pick_() % 2], closeRates[pace],
+                    static_cast<Way>((seed + 2) % 3)};
+        // From the keyboard a click takes some five keys: the pace counts clicks, not keys.
+        if (profile_.way == Way::Keyboard) {
+            profile_.modeRate /= 5;
+            profile_.closeRate /= 5;
+        }
     }
 
     Outcome run()
@@ -129,6 +151,9 @@ private:
         scopes_ = {Scope{false}};
         frames_.clear();
         cheat_ = 0;
+        focus_ = 0;
+        walking_ = false;
+        cursors_[0] = cursors_[1] = GridCursor{};
     }
 
     [[noreturn]] void fail(const std::string &what) { throw Failed{{stats_.events, what}}; }
@@ -194,8 +219,10 @@ private:
         if (frame.yields > 0) {
             ++stats_.gameStarts;
             scopes_.back().started = true;
-            if (e.kind == Kind::Board)
+            if (e.kind == Kind::Board || e.kind == Kind::GridKey || e.kind == Kind::CellAction)
                 ++stats_.boardCompletions;
+            if (e.kind == Kind::GridKey)
+                ++stats_.keyboardCompletions;
             if (e.kind == Kind::Key)
                 ++stats_.cheatCompletions;
         }
@@ -224,14 +251,38 @@ private:
         case Kind::Board:
             game.BoardClick(e.arg);
             break;
+        // A click on an option button gives it the focus, and idle mode hides the grids.
         case Kind::Sliding:
+            focus_ = 0;
             game.ChooseSliding();
             break;
         case Kind::Assembly:
+            focus_ = 0;
             game.ChooseAssembly();
             break;
         case Kind::Idle:
+            focus_ = 0;
             game.ChooseIdle();
+            break;
+        // Hidden grids take no focus.
+        case Kind::Focus:
+            focus_ = state().GameMode != 0 ? e.arg : 0;
+            break;
+        case Kind::GridKey: {
+            // A typed character reaches the window's key handler first, wherever the focus is,
+            // and then the focused control.
+            const GridKey &key = gridKeys[e.arg];
+            if (key.typed)
+                game.KeyPress(key.typed);
+            if (focus_ == 0 || closed())
+                break;
+            GridCursor &cursor = cursors_[focus_ - 1];
+            if (!cursor.move(key.key, key.control))
+                clickCell(focus_ - 1, cursor.cell);
+            break;
+        }
+        case Kind::CellAction:
+            clickCell(e.arg / 100, e.arg % 100);
             break;
         case Kind::Tick:
             game.AdvanceAnimation();
@@ -241,6 +292,25 @@ private:
             break;
         case Kind::Burst:
             break;
+        }
+    }
+
+    // The click on a grid cell: on the box shown there, as the mouse would make it, or nothing.
+    void clickCell(int grid, int cell)
+    {
+        const Box *boxes = grid == 0 ? controls().Picture1 : controls().Picture2;
+        const int left = grid == 0 ? trayLeft(cell % 10) : boardLeft(cell % 10);
+        const int top = grid == 0 ? trayTop(cell / 10) : boardTop(cell / 10);
+        for (std::int16_t n = 0; n < 100; ++n) {
+            if (boxes[n].visible && boxes[n].left == left && boxes[n].top == top) {
+                ++stats_.cellClicks;
+                stats_.nestedCellClicks += scopes_.size() > 1;
+                if (grid == 0)
+                    h_->game.TrayClick(n);
+                else
+                    h_->game.BoardClick(n);
+                return;
+            }
         }
     }
 
@@ -294,11 +364,18 @@ private:
         if (cheat_ > 0 && cheat_ < 5)
             return {Kind::Key, cheat[cheat_++]};
         cheat_ = 0;
+        // Walking the cursor to a cell mostly goes on until it is there.
+        if (walking_ && state().GameMode == 2 && chance() < 0.9)
+            return anyWay(purposeful());
+        walking_ = false;
         // Idle mode has little to play, so a mode is chosen sooner there.
         if (chance() < (state().GameMode == 0 ? 0.05 : profile_.modeRate)) {
             const double r = chance();
             return {r < 0.4 ? Kind::Sliding : r < 0.85 ? Kind::Assembly : Kind::Idle};
         }
+        // A player at work in assembly mode keeps at it.
+        if (state().GameMode == 2 && chance() < profile_.purposeRate / 2)
+            return anyWay(purposeful());
         const double r = chance();
         if (r < 0.30)
             return {Kind::Key, "8246"[below(4)]};
@@ -312,9 +389,47 @@ private:
         }
         if (r < 0.52)
             return {Kind::Tick};
-        if (state().GameMode == 2 && chance() < profile_.purposeRate)
-            return purposeful();
-        return {r < 0.76 ? Kind::Tray : Kind::Board, static_cast<std::int16_t>(below(100))};
+        if (r < 0.54)
+            return {Kind::Focus, static_cast<std::int16_t>(below(3))};
+        if (r < 0.60)
+            return {Kind::GridKey, static_cast<std::int16_t>(below(10))};
+        if (r < 0.62)
+            return {Kind::CellAction, static_cast<std::int16_t>(below(200))};
+        // A player at the keyboard does not reach for the mouse: a stray key in place of a click.
+        if (profile_.way == Way::Keyboard)
+            return {Kind::GridKey, static_cast<std::int16_t>(below(10))};
+        return {r < 0.81 ? Kind::Tray : Kind::Board, static_cast<std::int16_t>(below(100))};
+    }
+
+    // A purposeful click made the seed's way: with the mouse, through a screen reader, or from the
+    // keyboard, where it is the focus into the grid, the cursor one key nearer to the cell, or
+    // Space or Enter once it is there.
+    Event anyWay(Event click)
+    {
+        const int grid = click.kind == Kind::Tray ? 0 : 1;
+        if (profile_.way == Way::Mouse)
+            return click;
+        if (profile_.way == Way::Reader)
+            return {Kind::CellAction, static_cast<std::int16_t>(100 * grid + click.arg)};
+        walking_ = true;
+        if (focus_ != grid + 1)
+            return {Kind::Focus, static_cast<std::int16_t>(grid + 1)};
+        const int at = cursors_[grid].cell, c = at % 10, r = at / 10;
+        const int column = click.arg % 10, row = click.arg / 10;
+        auto key = [](int k) { return Event{Kind::GridKey, static_cast<std::int16_t>(k)}; };
+        if (at == click.arg) {
+            walking_ = false;
+            return key(below(2) ? keySpace : keyEnter);
+        }
+        if (click.arg == 0 || click.arg == 99)
+            return key(click.arg == 0 ? 6 : 7);
+        if (column == 0 && c > 1)
+            return key(4);
+        if (column == 9 && c < 8)
+            return key(5);
+        if (r != row)
+            return key(r < row ? 3 : 2);
+        return key(c < column ? 1 : 0);
     }
 
     // The click that brings the assembly nearer to its end: a wrong piece off the board, a piece
@@ -360,6 +475,9 @@ private:
     std::vector<Scope> scopes_;
     std::vector<Frame> frames_;
     int cheat_ = 0;
+    int focus_ = 0;  // 0 a button, 1 the tray, 2 the board
+    bool walking_ = false;  // the last purposeful event moved the focus or the cursor
+    GridCursor cursors_[2];
 };
 
 }  // namespace
@@ -388,6 +506,13 @@ std::string describe(const Event &e)
         return "close the window";
     case Kind::Burst:
         return "the next yield runs the next " + arg + " events";
+    case Kind::Focus:
+        return e.arg == 1 ? "Tab into the tray" : e.arg == 2 ? "Tab into the board" : "Tab to a button";
+    case Kind::GridKey:
+        return std::string("key ") + gridKeys[e.arg].name;
+    case Kind::CellAction:
+        return std::string("screen reader clicks ") + (e.arg < 100 ? "tray" : "board") + " cell "
+            + std::to_string(e.arg % 100);
     }
     return "?";
 }
@@ -400,6 +525,9 @@ Stats &Stats::operator+=(const Stats &o)
     overtakenStarts += o.overtakenStarts;
     boardCompletions += o.boardCompletions;
     cheatCompletions += o.cheatCompletions;
+    cellClicks += o.cellClicks;
+    nestedCellClicks += o.nestedCellClicks;
+    keyboardCompletions += o.keyboardCompletions;
     deepestYield = std::max(deepestYield, o.deepestYield);
     return *this;
 }

@@ -24,7 +24,21 @@ enum class Kind : std::uint8_t {
     Tick,      // the animation timer
     Close,     // the window closes; the next event finds a new window
     Burst,     // arg: how many of the following events run inside the yield that comes next
+    // The window's keyboard cursor and its cells for a screen reader:
+    Focus,       // arg: what Tab gives the focus to: 0 a button, 1 the tray, 2 the board
+    GridKey,     // arg: a key of `gridKeys` typed while the focus is wherever it is
+    CellAction,  // arg: 100 x grid (0 the tray, 1 the board) + cell: a screen reader's click there
 };
+
+// The keys a focused tray or board reads: the cursor keys, and the two that click and are also
+// typed characters.
+struct GridKey {
+    int key;
+    bool control;
+    std::int16_t typed;  // the character it types, or 0
+    const char *name;
+};
+extern const GridKey gridKeys[10];
 
 struct Event {
     Kind kind;
@@ -47,6 +61,9 @@ struct Stats {
     std::uint64_t overtakenStarts = 0;
     std::uint64_t boardCompletions = 0;
     std::uint64_t cheatCompletions = 0;
+    std::uint64_t cellClicks = 0;            // clicks from the keyboard or a screen reader on a box
+    std::uint64_t nestedCellClicks = 0;      // those of them run inside a yield
+    std::uint64_t keyboardCompletions = 0;   // board completions by Space or Enter
     int deepestYield = 0;
 
     Stats &operator+=(const Stats &other);

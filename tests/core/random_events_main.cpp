@@ -50,13 +50,17 @@ int main(int argc, char **argv)
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("events %llu, seeds %llu..%llu, windows %llu, game starts %llu (overtaken in a yield %llu),\n"
-                "pictures completed on the board %llu and by the typed word %llu, deepest nested yield %d,\n"
+                "pictures completed on the board %llu (from the keyboard %llu) and by the typed word %llu,\n"
+                "clicks from the keyboard or a screen reader %llu (inside a yield %llu), deepest nested yield %d,\n"
                 "%.1f s, failing seeds %d\n",
                 static_cast<unsigned long long>(total.events), static_cast<unsigned long long>(first),
                 static_cast<unsigned long long>(first + seeds - 1), static_cast<unsigned long long>(total.windows),
                 static_cast<unsigned long long>(total.gameStarts),
                 static_cast<unsigned long long>(total.overtakenStarts),
                 static_cast<unsigned long long>(total.boardCompletions),
-                static_cast<unsigned long long>(total.cheatCompletions), total.deepestYield, seconds, failures);
+                static_cast<unsigned long long>(total.keyboardCompletions),
+                static_cast<unsigned long long>(total.cheatCompletions),
+                static_cast<unsigned long long>(total.cellClicks),
+                static_cast<unsigned long long>(total.nestedCellClicks), total.deepestYield, seconds, failures);
     return failures ? 1 : 0;
 }

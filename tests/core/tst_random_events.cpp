@@ -14,6 +14,7 @@ class TestRandomEvents : public QObject {
 
 private slots:
     void shortRunHoldsEveryInvariant();
+    void keyboardPlayCompletesPictures();
     void aSeedPlaysTheSameEveryTime();
     void plantedFaultsAreFoundAndShrunk_data();
     void plantedFaultsAreFoundAndShrunk();
@@ -29,13 +30,29 @@ void TestRandomEvents::shortRunHoldsEveryInvariant()
         total += outcome.stats;
     }
     // The run reached what it is for: starts overtaken in their yields, yields within yields,
-    // windows closed, and pictures completed both ways.
+    // windows closed, pictures completed both ways, and from the keyboard too.
     QVERIFY(total.events >= 24 * 2500);
     QVERIFY(total.overtakenStarts > 0);
     QVERIFY(total.deepestYield >= 3);
     QVERIFY(total.windows > 24);
     QVERIFY(total.boardCompletions > 0);
     QVERIFY(total.cheatCompletions > 0);
+    QVERIFY(total.cellClicks > 0);
+    QVERIFY(total.nestedCellClicks > 0);
+}
+
+// Seeds 2, 5, 8... play from the keyboard: a walk of the cursor takes many keys, so a picture
+// completed by Space or Enter needs a longer run than the short one.
+void TestRandomEvents::keyboardPlayCompletesPictures()
+{
+    Stats total;
+    for (std::uint64_t seed = 2; seed < 2 + 3 * 8 && total.keyboardCompletions == 0; seed += 3) {
+        const Outcome outcome = generate(seed, 20000);
+        if (outcome.failure)
+            QFAIL(report(seed, outcome).c_str());
+        total += outcome.stats;
+    }
+    QVERIFY(total.keyboardCompletions > 0);
 }
 
 void TestRandomEvents::aSeedPlaysTheSameEveryTime()
