@@ -372,6 +372,8 @@ void Form1::showState()
     }
     Picture1->setShown(trayShown);
     Picture2->setShown(boardShown);
+    Picture1->announceChangedCells();
+    Picture2->announceChangedCells();
     Picture3->setPicture(k.Picture3.picture);
     // The hand tells a screen reader which piece it carries: the cell it belongs on.
     const bool carrying = !k.Picture3.picture.isNull() && !(k.Picture3.picture == k.Picture4);

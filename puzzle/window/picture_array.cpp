@@ -146,6 +146,24 @@ void PictureArray::clickCell(int n)
         onClick(box);
 }
 
+void PictureArray::announceChangedCells()
+{
+    if (!grid_ || !QAccessible::isActive())
+        return;
+    told_.resize(cells_.size());
+    for (int n = 0; n < static_cast<int>(cells_.size()); ++n) {
+        const Told now{boxAtCell(n), holdsPiece(n)};
+        if (now == told_[n])
+            continue;
+        told_[n] = now;
+        for (const QAccessible::Event change : {QAccessible::NameChanged, QAccessible::DescriptionChanged}) {
+            QAccessibleEvent event(this, change);
+            event.setChild(n);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+}
+
 void PictureArray::redrawCursor()
 {
     if (hasFocus())

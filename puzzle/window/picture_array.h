@@ -48,6 +48,8 @@ public:
     bool holdsPiece(int n) const;
     // A click on a cell: on the box shown there, as the mouse would make it, or nothing.
     void clickCell(int n);
+    // Tells a screen reader of the cells whose piece or box has changed since it was last told.
+    void announceChangedCells();
 
     void setBox(int n, const Picture &picture, QPoint place, bool visible, const std::string &toolTip);
     void setPicture(int n, const Picture &picture);
@@ -91,6 +93,12 @@ private:
     std::vector<QRect> cells_;  // the boxes' design places
     Picture empty_;
     GridCursor cursor_;
+    struct Told {
+        int box = -1;
+        bool piece = false;
+        friend bool operator==(const Told &, const Told &) = default;
+    };
+    std::vector<Told> told_;  // by cell, what a screen reader was last told
 };
 
 }  // namespace morvik

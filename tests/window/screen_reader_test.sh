@@ -38,6 +38,7 @@ dbus-run-session -- bash -c '
   /usr/bin/python3 - <<PY
 import subprocess, sys, time
 import pyatspi
+from gi.repository import GLib
 
 GAME_PID = $game
 
@@ -137,11 +138,32 @@ focus_names = [focus_action.getName(i).lower() for i in range(focus_action.nActi
 focus_action.doAction(focus_names.index("setfocus"))
 wait_for("the tray takes the focus without its cursor cell",
          lambda: cells[0].getState().contains(pyatspi.STATE_FOCUSED))
+# What a screen reader hears: the focus moving to a cell, and the focused cell changing its name.
+heard = []
+def hear(event):
+    heard.append((event.type, event.source.name if event.source else ""))
+pyatspi.Registry.registerEventListener(hear, "object:state-changed:focused", "object:property-change:accessible-name")
+def hears(what, event):
+    context = GLib.MainContext.default()
+    def arrived():
+        while context.iteration(False):
+            pass
+        return event in heard
+    wait_for(what, arrived)
+
 pyatspi.Registry.generateKeyboardEvent(0xff53, None, pyatspi.KEY_SYM)  # Right
 wait_for("the focus does not follow the cursor to the next cell",
          lambda: cells[1].getState().contains(pyatspi.STATE_FOCUSED)
          and not cells[0].getState().contains(pyatspi.STATE_FOCUSED))
+hears("no focus event for the cursor cell", ("object:state-changed:focused", "Column 1, row 0, piece"))
 print(f"PASS: the focus follows the cursor: {cells[1].name!r}")
+pyatspi.Registry.generateKeyboardEvent(0x20, None, pyatspi.KEY_SYM)  # Space
+hears("the cursor cell picked empty does not say so", ("object:property-change:accessible-name", "Column 1, row 0, empty"))
+pyatspi.Registry.generateKeyboardEvent(0xff0d, None, pyatspi.KEY_SYM)  # Return
+hears("the piece put back does not say so", ("object:property-change:accessible-name", "Column 1, row 0, piece"))
+wait_for("the piece put back leaves the hand full", lambda: hand.name == "Hand: empty")
+pyatspi.Registry.deregisterEventListener(hear, "object:state-changed:focused", "object:property-change:accessible-name")
+print("PASS: Space and Enter on the cursor cell pick its piece up and put it back, and it says so")
 
 for n, cell in enumerate(cells):
     press(cell)
