@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include <array>
-#include <memory>
 
 namespace morvik {
 
@@ -56,7 +55,7 @@ public:
         QAccessible::State s;
         s.invisible = !grid_->isGridShown();
         s.focusable = grid_->isGridShown();
-        s.focused = grid_->hasFocus() && grid_->cursor() == n_;
+        s.focused = grid_->hasFocus() && grid_->cursorCell() == n_;
         return s;
     }
     void *interface_cast(QAccessible::InterfaceType type) override
@@ -119,7 +118,7 @@ public:
     }
     QAccessibleInterface *focusChild() const override
     {
-        return grid()->hasFocus() ? child(grid()->cursor()) : nullptr;
+        return grid()->hasFocus() ? child(grid()->cursorCell()) : nullptr;
     }
     QAccessible::State state() const override
     {

@@ -120,7 +120,7 @@ void PictureArray::setShown(bool shown)
         clearFocus();
 }
 
-void PictureArray::setCursor(int cell)
+void PictureArray::moveCursorTo(int cell)
 {
     redrawCursor();
     cursor_.cell = cell;
@@ -186,7 +186,7 @@ void PictureArray::keyPressEvent(QKeyEvent *event)
     if (!grid_) {
         QWidget::keyPressEvent(event);
     } else if (next.move(event->key(), event->modifiers() & Qt::ControlModifier)) {
-        setCursor(next.cell);
+        moveCursorTo(next.cell);
     } else if (GridCursor::clicks(event->key())) {
         if (!event->isAutoRepeat())
             clickCell(cursor_.cell);

@@ -39,8 +39,8 @@ public:
     // the focus up.
     void setShown(bool shown);
     bool isGridShown() const { return shown_; }
-    int cursor() const { return cursor_.cell; }
-    void setCursor(int cell);
+    int cursorCell() const { return cursor_.cell; }
+    void moveCursorTo(int cell);
     // The grid cell's place in the parent's coordinates, the box shown there (or -1), and whether
     // that box holds a piece.
     QRect cell(int n) const { return cells_[n]; }

@@ -363,10 +363,10 @@ void TestForm1::cursorKeys()
     w.open();
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     w.form.Picture1->setFocus(Qt::TabFocusReason);
-    w.form.Picture1->setCursor(from);
+    w.form.Picture1->moveCursorTo(from);
     const std::int16_t history = w.form.state.KeyHistory[4];
     QTest::keyClick(w.form.Picture1, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(w.form.Picture1->cursor(), to);
+    QCOMPARE(w.form.Picture1->cursorCell(), to);
     // A key that types nothing never reaches the window's key handler.
     if (!QTest::keyToAscii(Qt::Key(key)))
         QCOMPARE(w.form.state.KeyHistory[4], history);
@@ -385,7 +385,7 @@ void TestForm1::focusFrameOnlyWhileAGridHasTheFocus()
     const QImage plain = w.form.client->grab().toImage();
     for (PictureArray *grid : {w.form.Picture1, w.form.Picture2}) {
         for (const int cell : {0, 37, 99}) {
-            grid->setCursor(cell);
+            grid->moveCursorTo(cell);
             grid->setFocus(Qt::TabFocusReason);
             const QImage framed = w.form.client->grab().toImage();
             const QRect frame = grid->cell(cell);

@@ -205,7 +205,7 @@ void TestPlay::assemblyGameFromTheKeyboard()
     for (int p = 0; p < 100; ++p) {
         w.log.clear();
         w.walkTo(w.form.Picture1, w.trayOf(p));
-        QCOMPARE(w.form.Picture1->cursor(), w.trayOf(p));
+        QCOMPARE(w.form.Picture1->cursorCell(), w.trayOf(p));
         w.type(Qt::Key_Space);
         QCOMPARE(w.form.state.HandPiece, p);
         QCOMPARE(w.form.Picture3->accessibleName(),
@@ -213,7 +213,7 @@ void TestPlay::assemblyGameFromTheKeyboard()
         w.type(Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), w.form.Picture2);
         w.walkTo(w.form.Picture2, p);
-        QCOMPARE(w.form.Picture2->cursor(), p);
+        QCOMPARE(w.form.Picture2->cursorCell(), p);
         w.type(p % 2 ? Qt::Key_Return : Qt::Key_Enter);
         if (p < 99) {
             QCOMPARE(w.form.state.BoardPiece[p], p);

@@ -183,7 +183,7 @@ void TestScaled::focusFrameOnThePieces()
         QApplication::focusWidget()->clearFocus();
     const QImage plain = w.form.client->grab().toImage();
     for (PictureArray *grid : {w.form.Picture1, w.form.Picture2}) {
-        grid->setCursor(45);
+        grid->moveCursorTo(45);
         grid->setFocus(Qt::TabFocusReason);
         const QImage framed = w.form.client->grab().toImage();
         grid->clearFocus();

@@ -104,8 +104,8 @@ struct Window {
     void walkTo(PictureArray *grid, int cell)
     {
         const int column = cell % 10, row = cell / 10;
-        for (int keys = 0; keys < 40 && grid->cursor() != cell; ++keys) {
-            const int c = grid->cursor() % 10, r = grid->cursor() / 10;
+        for (int keys = 0; keys < 40 && grid->cursorCell() != cell; ++keys) {
+            const int c = grid->cursorCell() % 10, r = grid->cursorCell() / 10;
             if (column == 0 && c > 1)
                 type(Qt::Key_Home);
             else if (column == 9 && c < 8)
