@@ -259,7 +259,7 @@ void TestForm1::clicksAndTipsFindTheBoxOnTop()
 void TestForm1::keysReachTheWindowWhateverHasTheFocus_data()
 {
     QTest::addColumn<QString>("focus");
-    for (const char *name : {"Option1", "Option2", "Option3", "Check2", "Check3", "window"})
+    for (const char *name : {"Option1", "Option2", "Option3", "Check2", "Check3", "tray", "board", "window"})
         QTest::newRow(name) << name;
 }
 
@@ -272,7 +272,8 @@ void TestForm1::keysReachTheWindowWhateverHasTheFocus()
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     const std::map<QString, QWidget *> controls{
         {"Option1", w.form.Option1}, {"Option2", w.form.Option2}, {"Option3", w.form.Option3},
-        {"Check2", w.form.Check2},   {"Check3", w.form.Check3},   {"window", &w.form}};
+        {"Check2", w.form.Check2},   {"Check3", w.form.Check3},   {"tray", w.form.Picture1},
+        {"board", w.form.Picture2},  {"window", &w.form}};
     QWidget *target = controls.at(focus);
     if (focus == "window")
         QApplication::focusWidget()->clearFocus();
