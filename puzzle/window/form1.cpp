@@ -245,12 +245,12 @@ void Form1::createControls()
     // The tray and the board come before the option buttons, as in the window's design. Only
     // controls that take the focus can be ordered, so they take it for this moment; hidden at
     // start, they take none, and the focus starts where it always has.
-    Picture1->setShown(true);
-    Picture2->setShown(true);
+    Picture1->setGridShown(true);
+    Picture2->setGridShown(true);
     QWidget::setTabOrder(Check3, Picture1);
     QWidget::setTabOrder(Picture1, Picture2);
-    Picture1->setShown(false);
-    Picture2->setShown(false);
+    Picture1->setGridShown(false);
+    Picture2->setGridShown(false);
 }
 
 // What a screen reader tells of each control that is no standard button, box or label.
@@ -370,8 +370,8 @@ void Form1::showState()
         trayShown = trayShown || tray.visible;
         boardShown = boardShown || board.visible;
     }
-    Picture1->setShown(trayShown);
-    Picture2->setShown(boardShown);
+    Picture1->setGridShown(trayShown);
+    Picture2->setGridShown(boardShown);
     Picture1->announceChangedCells();
     Picture2->announceChangedCells();
     Picture3->setPicture(k.Picture3.picture);

@@ -112,7 +112,7 @@ void PictureArray::makeGrid(const Picture &empty)
     empty_ = empty;
 }
 
-void PictureArray::setShown(bool shown)
+void PictureArray::setGridShown(bool shown)
 {
     shown_ = shown;
     setFocusPolicy(grid_ && shown ? Qt::TabFocus : Qt::NoFocus);

@@ -37,7 +37,7 @@ public:
     bool isGrid() const { return grid_; }
     // Whether the grid is shown, and so can take the focus. Taken out of the focus chain, it gives
     // the focus up.
-    void setShown(bool shown);
+    void setGridShown(bool shown);
     bool isGridShown() const { return shown_; }
     int cursorCell() const { return cursor_.cell; }
     void moveCursorTo(int cell);
