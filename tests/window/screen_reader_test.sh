@@ -118,9 +118,9 @@ tray, board, hand = found["Tray"], found["Board"], found["Hand: empty"]
 cells = [tray.getChildAtIndex(n) for n in range(tray.childCount)]
 if len(cells) != 100 or board.childCount != 100:
     sys.exit(f"FAIL: the tray has {len(cells)} cells and the board {board.childCount}, not 100 each")
-sliding_tip = cells[0].description
-if not sliding_tip.strip().startswith(tuple("0123456789")):
-    sys.exit(f"FAIL: a sliding tile describes itself as {sliding_tip!r}, not by its tool tip")
+# The number label changes before the tiles are laid out and given their tool tips.
+wait_for("a sliding tile describes itself by its tool tip",
+         lambda: cells[0].description.strip().startswith(tuple("0123456789")))
 
 # The assembling button, through its action alone, starts an assembly game.
 press(found["Assembling"])
