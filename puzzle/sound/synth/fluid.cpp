@@ -8,9 +8,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -96,18 +98,29 @@ public:
         return loaded;
     }
 
+    // A new song, or the same again, cuts the notes still sounding: they fade out over a few
+    // milliseconds under the song's first notes instead of stopping at once, which clicks.
     void load(std::span<const char> song) override
     {
+        fadeLeft_ = 0;
         if (player_) {
             delete_fluid_player(player_);
             player_ = nullptr;
+            if (!song.empty() && fluid_synth_get_active_voice_count(synth_) > 0) {
+                fade_.resize(FadeFrames * 2);
+                fluid_synth_write_s16(synth_, FadeFrames, fade_.data(), 0, 2, fade_.data(), 1, 2);
+                fadeLeft_ = FadeFrames;
+            }
             fluid_synth_all_sounds_off(synth_, -1);
+        } else {
+            doubler_.clear();
+            pending_ = false;
         }
-        doubler_.clear();
-        pending_ = false;
         if (!song.empty()) {
             player_ = new_fluid_player(synth_);
-            fluid_player_add_mem(player_, song.data(), song.size());
+            fluid_player_set_playback_callback(player_, &Fluid::onEvent, this);
+            const std::vector<char> standard = readSong(song).standard;
+            fluid_player_add_mem(player_, standard.data(), standard.size());
         }
     }
 
@@ -124,7 +137,7 @@ public:
             && (total == 0 || fluid_player_get_current_tick(player_) < total);
     }
 
-    bool sounding() const override { return fluid_synth_get_active_voice_count(synth_) > 0; }
+    bool sounding() const override { return fadeLeft_ > 0 || fluid_synth_get_active_voice_count(synth_) > 0; }
 
     void setGain(float gain) override { fluid_synth_set_gain(synth_, gain); }
 
@@ -140,6 +153,7 @@ public:
         half_.resize(static_cast<std::size_t>(rendered) * 2);
         doubled_.resize(half_.size() * 2);
         fluid_synth_write_s16(synth_, rendered, half_.data(), 0, 2, half_.data(), 1, 2);
+        fadeInto(half_.data(), rendered);
         doubler_.run(half_.data(), rendered, doubled_.data());
         std::copy_n(doubled_.begin(), frames * 2, out);
         // An odd count leaves the last frame for the next write.
@@ -150,6 +164,40 @@ public:
     }
 
 private:
+    // 5 ms at the synth's rate.
+    static constexpr int FadeFrames = SynthRate / 200;
+    // Beyond this the synth does not grow: no song keeps this many voices sounding at once.
+    static constexpr int MaxVoices = 256;
+    // Voices a note may start beyond those already sounding: a layered instrument starts several.
+    static constexpr int VoicesANoteStarts = 16;
+
+    // Each event the song's player sends. The synth holds few voices, enough for our song; a
+    // denser song's note that would find none free has them doubled first, so that no voice is
+    // stolen while fewer than MaxVoices sound.
+    static int onEvent(void *data, fluid_midi_event_t *event)
+    {
+        auto *self = static_cast<Fluid *>(data);
+        if (fluid_midi_event_get_type(event) == 0x90 && fluid_midi_event_get_velocity(event) > 0) {
+            const int voices = fluid_synth_get_polyphony(self->synth_);
+            if (voices < MaxVoices && fluid_synth_get_active_voice_count(self->synth_) + VoicesANoteStarts > voices)
+                fluid_synth_set_polyphony(self->synth_, std::min(2 * voices, MaxVoices));
+        }
+        return fluid_synth_handle_midi_event(self->synth_, event);
+    }
+
+    // Adds what is left of the fade of the notes cut by the last load.
+    void fadeInto(std::int16_t *out, int frames)
+    {
+        for (int i = 0; i < frames && fadeLeft_ > 0; ++i, --fadeLeft_) {
+            const int at = FadeFrames - fadeLeft_;
+            const double level = 0.5 * (1 + std::cos(std::numbers::pi * (at + 1) / (FadeFrames + 1)));
+            for (int c = 0; c < 2; ++c) {
+                const double v = out[2 * i + c] + level * fade_[2 * at + c];
+                out[2 * i + c] = static_cast<std::int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
+            }
+        }
+    }
+
     bool loadFirstSoundFont(const std::vector<std::string> &files)
     {
         std::string tried;
@@ -176,6 +224,9 @@ private:
     Doubler doubler_;
     std::array<std::int16_t, 2> pendingFrame_{};
     bool pending_ = false;
+    // The sound of the notes cut by the last load, and how much of it is still to be faded in.
+    std::vector<std::int16_t> fade_;
+    int fadeLeft_ = 0;
 };
 
 }  // namespace

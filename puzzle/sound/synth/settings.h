@@ -7,10 +7,14 @@ namespace morvik::audio {
 // The synth runs at half the device's rate of 44.1 kHz.
 inline constexpr int SynthRate = 22050;
 
+// The voices the synth starts with: our song sounds at most 23 at once, and each voice held costs
+// memory. The synth module doubles them as a denser song needs (up to 256).
+inline constexpr int StartVoices = 32;
+
 // The game's synth settings, for the synth module and for what measures or checks it. A cheap
-// synth: a background song needs neither reverb nor chorus nor hundreds of voices, and it is only
-// ever called from the audio callback. Only the samples of the instruments the song selects are
-// read from the soundfont.
+// synth: a background song needs neither reverb nor chorus, and it is only ever called from the
+// audio callback. Only the samples of the instruments the song selects are read from the
+// soundfont.
 inline fluid_settings_t *newSynthSettings()
 {
     fluid_settings_t *settings = new_fluid_settings();
@@ -20,7 +24,7 @@ inline fluid_settings_t *newSynthSettings()
     fluid_settings_setint(settings, "synth.reverb.active", 0);
     fluid_settings_setint(settings, "synth.chorus.active", 0);
     fluid_settings_setint(settings, "synth.ladspa.active", 0);
-    fluid_settings_setint(settings, "synth.polyphony", 32);
+    fluid_settings_setint(settings, "synth.polyphony", StartVoices);
     fluid_settings_setint(settings, "synth.cpu-cores", 1);
     fluid_settings_setint(settings, "synth.threadsafe-api", 0);
     return settings;
