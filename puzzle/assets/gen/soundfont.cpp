@@ -328,9 +328,11 @@ std::vector<Sample> synthPad()
 
 std::vector<Sample> synthEffects()
 {
-    // High glassy partials over a hollow tone.
-    return family("effects", {55, 69, 83}, 0.01, [](double) { return Spectrum{0.5, 0.0, 0.3, 0.0, 0.5, 0.0, 0.6, 0.0, 0.4}; },
-                  none, {0.15, 3, 2});
+    // Glassy: the 1st, 5th, 9th, 13th and 17th harmonics, over a breath of high noise.
+    Spectrum glass(17, 0.0);
+    for (const auto &[h, level] : {std::pair(1, 0.4), std::pair(5, 0.5), std::pair(9, 0.6), std::pair(13, 0.5), std::pair(17, 0.4)})
+        glass[std::size_t(h - 1)] = level;
+    return family("effects", {55, 69, 83}, 0.01, [=](double) { return glass; }, none, {0.15, 7, 2});
 }
 
 std::vector<Sample> ethnic()
@@ -529,7 +531,7 @@ std::vector<Sample> percussion()
         double phase = 0;
         kit.push_back(drum("whistle", 71, 0.35, low, [&](double t) {
             phase += 2350 * (1 + 0.02 * std::sin(2 * pi * 28 * t)) / low;
-            return std::sin(2 * pi * phase) * std::min(1.0, t / 0.02);
+            return std::sin(2 * pi * phase) * std::min(1.0, t / 0.005);
         }));
     }
     {
@@ -538,7 +540,8 @@ std::vector<Sample> percussion()
         Filter scrape(Filter::BandPass, 2500, 2, low);
         kit.push_back(drum("guiro", 73, 0.35, low, [&](double t) {
             const double ridge = std::fmod(t * 55, 1.0);
-            return 3.0 * scrape(noise.next()) * std::exp(-ridge / 0.15) * std::min(1.0, t / 0.01);
+            const double stroke = ridge < 0.1 ? ridge / 0.1 : std::exp(-(ridge - 0.1) / 0.15);
+            return 3.0 * scrape(noise.next()) * stroke;
         }));
     }
     kit.push_back(drum("block", 76, 0.1, low, [](double t) {
@@ -547,7 +550,7 @@ std::vector<Sample> percussion()
     {
         double phase = 0;
         kit.push_back(drum("cuica", 79, 0.35, low, [&](double t) {
-            phase += (700 - 450 * std::min(1.0, t / 0.2)) / low;
+            phase += (650 - 200 * std::min(1.0, t / 0.25)) / low;
             return (std::sin(2 * pi * phase) + 0.3 * std::sin(4 * pi * phase)) * std::min(1.0, t / 0.01) * std::exp(-t / 0.15);
         }));
     }
@@ -806,7 +809,7 @@ Instrument drumKit(int firstDrum, const std::vector<Sample> &drums, int firstSou
         int root;      // the key the sample sounds as made at
         qint16 attenuation, pan;  // pan in tenths of a percent, left negative
         int exclusive;
-        double muted;  // seconds the sound lasts, if cut short
+        double muted;  // seconds the sound is held, if it is cut short
     } drum[] = {
         {35, "kick", 38, 80, 0, Open, 0},           {36, "kick", 36, 80, 0, Open, 0},
         {37, "side stick", 37, 150, -100, Open, 0}, {38, "snare", 38, 120, 0, Open, 0},
@@ -836,7 +839,7 @@ Instrument drumKit(int firstDrum, const std::vector<Sample> &drums, int firstSou
     Instrument kit{"Standard Kit", {}};
     for (const auto &d : drum) {
         // A short note still lets the drum ring: the release is slow beside the sample's own fade.
-        auto generators = d.muted > 0 ? envelope({0.001, 0.001, d.muted, 1000, 0.05})
+        auto generators = d.muted > 0 ? envelope({0.001, d.muted, 0.1, 1000, 0.05})
                                       : envelope({0.001, 0.001, 0.001, 0, 5.0});
         generators.push_back({InitialAttenuation, d.attenuation});
         generators.push_back({Pan, d.pan});
@@ -914,7 +917,7 @@ QByteArray soundFont()
         {Organ, "Organ", {0.005, 0.001, 1.0, 0, 0.06}, {{InitialAttenuation, 80}}},
         {Guitar, "Guitar", {0.002, 0.01, 3.0, 1000, 0.25}, {{InitialAttenuation, 30}}},
         {Violin, "Violin", {0.09, 0.001, 1.0, 20, 0.25}, with(vibrato, {{InitialAttenuation, 60}})},
-        {Brass, "Brass", {0.05, 0.05, 0.6, 40, 0.15}, {{InitialAttenuation, 60}}},
+        {Brass, "Brass", {0.05, 0.05, 0.6, 100, 0.15}, {{InitialAttenuation, 60}}},
         {Reed, "Reed", {0.03, 0.001, 1.0, 10, 0.1}, {{InitialAttenuation, 60}}},
         {Lead, "Lead", {0.003, 0.001, 1.0, 0, 0.08}, {{InitialAttenuation, 100}}},
         {Pad, "Pad", {0.7, 0.001, 1.0, 0, 1.2}, with(vibrato, {{InitialAttenuation, 60}})},
