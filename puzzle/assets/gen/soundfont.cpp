@@ -282,8 +282,8 @@ std::vector<Sample> chromaticPercussion()
 
 std::vector<Sample> organ()
 {
-    // Drawbars at 16', 8', 5 1/3', 4', 2 2/3' and 2': steady from the first cycle.
-    return family("organ", {48, 63, 78}, 0.01, [](double) { return Spectrum{1.0, 0.8, 0.6, 0.5, 0.0, 0.4, 0.0, 0.3}; }, none);
+    // Drawbars drawn out less and less above the fundamental: steady from the first cycle.
+    return family("organ", {48, 63, 78}, 0.01, [](double) { return Spectrum{1.0, 0.35, 0.2, 0.12, 0.0, 0.08, 0.0, 0.05}; }, none);
 }
 
 std::vector<Sample> guitar()

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <queue>
 #include <system_error>
 
 namespace morvik::audio {
@@ -145,6 +146,7 @@ public:
         putBigEndian(song.standard, static_cast<std::uint32_t>(tracks), 2);
         putBigEndian(song.standard, division_, 2);
         song.standard.insert(song.standard.end(), tracks_.begin(), tracks_.end());
+        song.notesAtOnce = notesAtOnce(tracks);
         return song;
     }
 
@@ -263,6 +265,64 @@ private:
         putBigEndian(tracks_, static_cast<std::uint32_t>(track_.size()), 4);
         tracks_.insert(tracks_.end(), track_.begin(), track_.end());
         return at_;
+    }
+
+    // The most notes held down at once: the tracks as written, merged by their ticks. A note-on
+    // of a key that is already down counts again, as the synth sounds it again.
+    int notesAtOnce(std::size_t tracks) const
+    {
+        struct Cursor {
+            std::size_t at, end;
+            std::uint64_t tick;
+        };
+        const auto later = [](const Cursor &a, const Cursor &b) { return a.tick > b.tick; };
+        const std::span<const char> written(tracks_);
+        const auto delta = [&written](std::size_t &at) {
+            std::uint64_t value = 0;
+            for (unsigned char b = 0x80; b & 0x80;) {
+                b = static_cast<unsigned char>(written[at++]);
+                value = value << 7 | (b & 0x7f);
+            }
+            return value;
+        };
+        std::priority_queue<Cursor, std::vector<Cursor>, decltype(later)> next(later);
+        for (std::size_t at = 0, track = 0; track < tracks; ++track) {
+            const std::size_t end = at + 8 + bigEndian(&written[at + 4], 4);
+            Cursor cursor{at + 8, end, 0};
+            cursor.tick = delta(cursor.at);
+            next.push(cursor);
+            at = end;
+        }
+        std::array<std::array<int, 128>, 16> down{};
+        int held = 0, most = 0;
+        while (!next.empty()) {
+            Cursor cursor = next.top();
+            next.pop();
+            const auto status = static_cast<unsigned char>(written[cursor.at]);
+            if (status == 0xff && written[cursor.at + 1] == 0x2f)
+                continue;
+            std::size_t length = 3;
+            if (status == 0xf0 || status == 0xff) {
+                std::size_t at = cursor.at + (status == 0xff ? 2 : 1);
+                const auto size = delta(at);
+                length = at - cursor.at + size;
+            } else if ((status & 0xe0) == 0xc0) {
+                length = 2;
+            } else if ((status & 0xe0) == 0x80) {
+                int &key = down[status & 0x0f][static_cast<unsigned char>(written[cursor.at + 1]) & 0x7f];
+                if ((status & 0xf0) == 0x90 && written[cursor.at + 2] != 0) {
+                    ++key;
+                    most = std::max(most, ++held);
+                } else if (key > 0) {
+                    --key;
+                    --held;
+                }
+            }
+            cursor.at += length;
+            cursor.tick += delta(cursor.at);
+            next.push(cursor);
+        }
+        return most;
     }
 
     // How long the song lasts, at the tempos noted (half a second a quarter note until the first).

@@ -24,6 +24,8 @@ FileData readFile(const std::string &path, std::size_t maxSize);
 struct Song {
     std::vector<char> standard;
     std::string error;
+    // The most notes it holds down at once, on all channels together.
+    int notesAtOnce = 0;
 };
 Song readSong(std::span<const char> bytes);
 // Why the synth cannot play a song, or nothing if it can.

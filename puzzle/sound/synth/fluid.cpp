@@ -68,17 +68,14 @@ public:
     {
         for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
             fluid_set_log_function(level, nullptr, nullptr);
-        settings_ = newSynthSettings();
-        synth_ = new_fluid_synth(settings_);
-        readSoundFontsFromMemory(settings_, synth_);
+        create(FewestVoices);
     }
 
     ~Fluid() override
     {
         if (player_)
             delete_fluid_player(player_);
-        delete_fluid_synth(synth_);
-        delete_fluid_settings(settings_);
+        destroy();
     }
 
     Fluid(const Fluid &) = delete;
@@ -117,10 +114,17 @@ public:
             pending_ = false;
         }
         if (!song.empty()) {
+            const Song standard = readSong(song);
+            // No note of a dense song is lost to a voice taken for another. FluidSynth takes more
+            // voices only when it is made: a synth that has too few is made again.
+            if (const int voices = voicesFor(standard.notesAtOnce); voices > voices_) {
+                destroy();
+                create(voices);
+                loadInstruments();
+                fluid_synth_set_gain(synth_, gain_);
+            }
             player_ = new_fluid_player(synth_);
-            fluid_player_set_playback_callback(player_, &Fluid::onEvent, this);
-            const std::vector<char> standard = readSong(song).standard;
-            fluid_player_add_mem(player_, standard.data(), standard.size());
+            fluid_player_add_mem(player_, standard.standard.data(), standard.standard.size());
         }
     }
 
@@ -139,7 +143,11 @@ public:
 
     bool sounding() const override { return fadeLeft_ > 0 || fluid_synth_get_active_voice_count(synth_) > 0; }
 
-    void setGain(float gain) override { fluid_synth_set_gain(synth_, gain); }
+    void setGain(float gain) override
+    {
+        gain_ = gain;
+        fluid_synth_set_gain(synth_, gain);
+    }
 
     void write(std::int16_t *out, int frames) override
     {
@@ -164,27 +172,23 @@ public:
     }
 
 private:
-    // 5 ms at the synth's rate.
-    static constexpr int FadeFrames = SynthRate / 200;
-    // Beyond this the synth does not grow: no song keeps this many voices sounding at once.
-    static constexpr int MaxVoices = 256;
-    // Voices a note may start beyond those already sounding: a layered instrument starts several.
-    static constexpr int VoicesANoteStarts = 16;
-
-    // Each event the song's player sends. The synth holds few voices, enough for our song; a
-    // denser song's note that would find none free has them doubled first, so that no voice is
-    // stolen while fewer than MaxVoices sound.
-    static int onEvent(void *data, fluid_midi_event_t *event)
+    void create(int voices)
     {
-        auto *self = static_cast<Fluid *>(data);
-        if (fluid_midi_event_get_type(event) == 0x90 && fluid_midi_event_get_velocity(event) > 0) {
-            const int voices = fluid_synth_get_polyphony(self->synth_);
-            if (voices < MaxVoices && fluid_synth_get_active_voice_count(self->synth_) + VoicesANoteStarts > voices)
-                fluid_synth_set_polyphony(self->synth_, std::min(2 * voices, MaxVoices));
-        }
-        return fluid_synth_handle_midi_event(self->synth_, event);
+        settings_ = newSynthSettings(voices);
+        synth_ = new_fluid_synth(settings_);
+        readSoundFontsFromMemory(settings_, synth_);
+        voices_ = voices;
+        gain_ = static_cast<float>(fluid_synth_get_gain(synth_));
     }
 
+    void destroy()
+    {
+        delete_fluid_synth(synth_);
+        delete_fluid_settings(settings_);
+    }
+
+    // 5 ms at the synth's rate.
+    static constexpr int FadeFrames = SynthRate / 200;
     // Adds what is left of the fade of the notes cut by the last load.
     void fadeInto(std::int16_t *out, int frames)
     {
@@ -216,6 +220,8 @@ private:
 
     fluid_settings_t *settings_ = nullptr;
     fluid_synth_t *synth_ = nullptr;
+    int voices_ = 0;
+    float gain_ = 0;
     fluid_player_t *player_ = nullptr;
     std::unique_ptr<MappedFile> soundFont_;
     // The synth's frames and the device's.

@@ -2,20 +2,28 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
+
 namespace morvik::audio {
 
 // The synth runs at half the device's rate of 44.1 kHz.
 inline constexpr int SynthRate = 22050;
 
-// The voices the synth starts with: our song sounds at most 23 at once, and each voice held costs
-// memory. The synth module doubles them as a denser song needs (up to 256).
-inline constexpr int StartVoices = 32;
+// The voices a song is given: twice the most notes it sounds at once, for the notes still dying
+// away after their note-off and for instruments that sound a note on two voices. At least 32: our
+// song sounds at most 23 voices, and each voice held costs memory.
+inline constexpr int FewestVoices = 32;
+inline constexpr int MostVoices = 256;
+inline int voicesFor(int notesAtOnce)
+{
+    return std::clamp(2 * notesAtOnce, FewestVoices, MostVoices);
+}
 
 // The game's synth settings, for the synth module and for what measures or checks it. A cheap
 // synth: a background song needs neither reverb nor chorus, and it is only ever called from the
 // audio callback. Only the samples of the instruments the song selects are read from the
 // soundfont.
-inline fluid_settings_t *newSynthSettings()
+inline fluid_settings_t *newSynthSettings(int voices = FewestVoices)
 {
     fluid_settings_t *settings = new_fluid_settings();
     fluid_settings_setnum(settings, "synth.sample-rate", SynthRate);
@@ -24,7 +32,7 @@ inline fluid_settings_t *newSynthSettings()
     fluid_settings_setint(settings, "synth.reverb.active", 0);
     fluid_settings_setint(settings, "synth.chorus.active", 0);
     fluid_settings_setint(settings, "synth.ladspa.active", 0);
-    fluid_settings_setint(settings, "synth.polyphony", StartVoices);
+    fluid_settings_setint(settings, "synth.polyphony", voices);
     fluid_settings_setint(settings, "synth.cpu-cores", 1);
     fluid_settings_setint(settings, "synth.threadsafe-api", 0);
     return settings;
