@@ -905,27 +905,28 @@ QByteArray soundFont()
     instruments.push_back(ensemble);
     instruments.push_back(drumKit(first[Kit], sets[Kit], first[sounds], sets[sounds]));
 
-    // The other families: each its own envelope, and the synth's 40 % of these attenuations.
+    // The other families: each its own envelope and level (the synth applies 40 % of these
+    // attenuations), a little below the song's own, since a song of many parts adds up.
     const struct {
         InstrumentIndex id;
         const char *name;
         Envelope envelope;
         std::vector<std::pair<Generator, qint16>> more;
     } voices[] = {
-        {Piano, "Piano", {0.002, 0.02, 5.0, 1000, 0.35}, {{KeynumToVolEnvDecay, 12}, {InitialAttenuation, 30}}},
-        {Mallets, "Mallets", {0.001, 0.005, 1.6, 1000, 0.4}, {{InitialAttenuation, 30}}},
-        {Organ, "Organ", {0.005, 0.001, 1.0, 0, 0.06}, {{InitialAttenuation, 80}}},
-        {Guitar, "Guitar", {0.002, 0.01, 3.0, 1000, 0.25}, {{InitialAttenuation, 30}}},
-        {Violin, "Violin", {0.09, 0.001, 1.0, 20, 0.25}, with(vibrato, {{InitialAttenuation, 60}})},
-        {Brass, "Brass", {0.05, 0.05, 0.6, 100, 0.15}, {{InitialAttenuation, 60}}},
-        {Reed, "Reed", {0.03, 0.001, 1.0, 10, 0.1}, {{InitialAttenuation, 60}}},
-        {Lead, "Lead", {0.003, 0.001, 1.0, 0, 0.08}, {{InitialAttenuation, 100}}},
-        {Pad, "Pad", {0.7, 0.001, 1.0, 0, 1.2}, with(vibrato, {{InitialAttenuation, 60}})},
+        {Piano, "Piano", {0.002, 0.02, 5.0, 1000, 0.35}, {{KeynumToVolEnvDecay, 12}, {InitialAttenuation, 130}}},
+        {Mallets, "Mallets", {0.001, 0.005, 1.6, 1000, 0.4}, {{InitialAttenuation, 130}}},
+        {Organ, "Organ", {0.005, 0.001, 1.0, 0, 0.06}, {{InitialAttenuation, 180}}},
+        {Guitar, "Guitar", {0.002, 0.01, 3.0, 1000, 0.25}, {{InitialAttenuation, 130}}},
+        {Violin, "Violin", {0.09, 0.001, 1.0, 20, 0.25}, with(vibrato, {{InitialAttenuation, 160}})},
+        {Brass, "Brass", {0.05, 0.05, 0.6, 100, 0.15}, {{InitialAttenuation, 160}}},
+        {Reed, "Reed", {0.03, 0.001, 1.0, 10, 0.1}, {{InitialAttenuation, 160}}},
+        {Lead, "Lead", {0.003, 0.001, 1.0, 0, 0.08}, {{InitialAttenuation, 200}}},
+        {Pad, "Pad", {0.7, 0.001, 1.0, 0, 1.2}, with(vibrato, {{InitialAttenuation, 160}})},
         {Effects, "Effects", {0.25, 0.001, 2.0, 60, 0.8},
-         {{FreqModLfo, absoluteCents(6)}, {ModLfoToVolume, 60}, {InitialAttenuation, 60}}},
-        {Sitar, "Sitar", {0.001, 0.005, 1.2, 1000, 0.2}, {{InitialAttenuation, 40}}},
-        {Steel, "Steel", {0.001, 0.005, 0.5, 1000, 0.15}, {{InitialAttenuation, 30}}},
-        {Noises, "Noises", {0.12, 0.001, 1.0, 0, 0.3}, {{InitialAttenuation, 60}}},
+         {{FreqModLfo, absoluteCents(6)}, {ModLfoToVolume, 60}, {InitialAttenuation, 160}}},
+        {Sitar, "Sitar", {0.001, 0.005, 1.2, 1000, 0.2}, {{InitialAttenuation, 140}}},
+        {Steel, "Steel", {0.001, 0.005, 0.5, 1000, 0.15}, {{InitialAttenuation, 130}}},
+        {Noises, "Noises", {0.12, 0.001, 1.0, 0, 0.3}, {{InitialAttenuation, 160}}},
     };
     for (const auto &voice : voices)
         instruments.push_back(keyboard(voice.name, first[voice.id], sets[voice.id], with(envelope(voice.envelope), voice.more)));

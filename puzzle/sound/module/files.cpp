@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <queue>
@@ -267,8 +268,9 @@ private:
         return at_;
     }
 
-    // The most notes held down at once: the tracks as written, merged by their ticks. A note-on
-    // of a key that is already down counts again, as the synth sounds it again.
+    // The most notes sounding at once: the tracks as written, merged by their ticks. A note counts
+    // from its note-on until 0.3 s after its note-off, while it dies away; a note-on of a
+    // key that is already down counts again, as the synth sounds it again.
     int notesAtOnce(std::size_t tracks) const
     {
         struct Cursor {
@@ -294,10 +296,15 @@ private:
             at = end;
         }
         std::array<std::array<int, 128>, 16> down{};
-        int held = 0, most = 0;
+        // The ticks at which released notes fall silent.
+        std::priority_queue<std::uint64_t, std::vector<std::uint64_t>, std::greater<>> silent;
+        std::uint32_t tempo = timeCode_ ? 1000000 : 500000;
+        int sounding = 0, most = 0;
         while (!next.empty()) {
             Cursor cursor = next.top();
             next.pop();
+            for (; !silent.empty() && silent.top() <= cursor.tick; silent.pop())
+                --sounding;
             const auto status = static_cast<unsigned char>(written[cursor.at]);
             if (status == 0xff && written[cursor.at + 1] == 0x2f)
                 continue;
@@ -305,6 +312,8 @@ private:
             if (status == 0xf0 || status == 0xff) {
                 std::size_t at = cursor.at + (status == 0xff ? 2 : 1);
                 const auto size = delta(at);
+                if (status == 0xff && written[cursor.at + 1] == 0x51)
+                    tempo = std::max<std::uint32_t>(bigEndian(&written[at], 3), 1);
                 length = at - cursor.at + size;
             } else if ((status & 0xe0) == 0xc0) {
                 length = 2;
@@ -312,10 +321,10 @@ private:
                 int &key = down[status & 0x0f][static_cast<unsigned char>(written[cursor.at + 1]) & 0x7f];
                 if ((status & 0xf0) == 0x90 && written[cursor.at + 2] != 0) {
                     ++key;
-                    most = std::max(most, ++held);
+                    most = std::max(most, ++sounding);
                 } else if (key > 0) {
                     --key;
-                    --held;
+                    silent.push(cursor.tick + static_cast<std::uint64_t>(0.3e6 * division_ / tempo));
                 }
             }
             cursor.at += length;

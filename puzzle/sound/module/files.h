@@ -24,7 +24,8 @@ FileData readFile(const std::string &path, std::size_t maxSize);
 struct Song {
     std::vector<char> standard;
     std::string error;
-    // The most notes it holds down at once, on all channels together.
+    // The most notes it sounds at once, on all channels together, each until 0.3 s after its
+    // note-off.
     int notesAtOnce = 0;
 };
 Song readSong(std::span<const char> bytes);

@@ -9,9 +9,9 @@ namespace morvik::audio {
 // The synth runs at half the device's rate of 44.1 kHz.
 inline constexpr int SynthRate = 22050;
 
-// The voices a song is given: twice the most notes it sounds at once, for the notes still dying
-// away after their note-off and for instruments that sound a note on two voices. At least 32: our
-// song sounds at most 23 voices, and each voice held costs memory.
+// The voices a song is given: twice the most notes it sounds at once, for drums that ring on, long
+// releases and instruments that sound a note on two voices. At least 32, as many as our song needs
+// (it sounds at most 23 voices): each voice held costs memory.
 inline constexpr int FewestVoices = 32;
 inline constexpr int MostVoices = 256;
 inline int voicesFor(int notesAtOnce)
