@@ -15,10 +15,21 @@ struct FileData {
 // The whole of a regular file of at most maxSize bytes, or why not.
 FileData readFile(const std::string &path, std::size_t maxSize);
 
-// Why the synth cannot play a song, or nothing if it can. A song is a standard MIDI file: the header
-// chunk, then at least as many track chunks as it announces, every chunk whole within the file and
-// every track a whole series of events. This finds cut and foreign files before the synth sees
-// them, songs of more tracks than the synth plays, and songs that would run on for days.
+// A song as the synth is given it: the standard MIDI file rewritten in the plainest form of the
+// format, or why it cannot be played. A song is read as players and sequencers read it: bytes
+// after a track's End of Track, a track without one, running status across meta and SysEx events
+// and a track longer or shorter than its length says are all forgiven. What is refused is a file
+// that is not a MIDI file or is cut off within an event, and what would hold the game for long or
+// fill its memory: more tracks than the synth plays, and songs that would run on for over an hour.
+struct Song {
+    std::vector<char> standard;
+    std::string error;
+    // The most notes it sounds at once, on all channels together, each until 0.3 s after its
+    // note-off.
+    int notesAtOnce = 0;
+};
+Song readSong(std::span<const char> bytes);
+// Why the synth cannot play a song, or nothing if it can.
 std::string songError(std::span<const char> bytes);
 
 // A read-only mapping of a whole regular file: its pages are read only where they are used.

@@ -8,9 +8,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,17 +68,14 @@ public:
     {
         for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
             fluid_set_log_function(level, nullptr, nullptr);
-        settings_ = newSynthSettings();
-        synth_ = new_fluid_synth(settings_);
-        readSoundFontsFromMemory(settings_, synth_);
+        create(FewestVoices);
     }
 
     ~Fluid() override
     {
         if (player_)
             delete_fluid_player(player_);
-        delete_fluid_synth(synth_);
-        delete_fluid_settings(settings_);
+        destroy();
     }
 
     Fluid(const Fluid &) = delete;
@@ -96,18 +95,36 @@ public:
         return loaded;
     }
 
+    // A new song, or the same again, cuts the notes still sounding: they fade out over a few
+    // milliseconds under the song's first notes instead of stopping at once, which clicks.
     void load(std::span<const char> song) override
     {
+        fadeLeft_ = 0;
         if (player_) {
             delete_fluid_player(player_);
             player_ = nullptr;
+            if (!song.empty() && fluid_synth_get_active_voice_count(synth_) > 0) {
+                fade_.resize(FadeFrames * 2);
+                fluid_synth_write_s16(synth_, FadeFrames, fade_.data(), 0, 2, fade_.data(), 1, 2);
+                fadeLeft_ = FadeFrames;
+            }
             fluid_synth_all_sounds_off(synth_, -1);
+        } else {
+            doubler_.clear();
+            pending_ = false;
         }
-        doubler_.clear();
-        pending_ = false;
         if (!song.empty()) {
+            const Song standard = readSong(song);
+            // No note of a dense song is lost to a voice taken for another. FluidSynth takes more
+            // voices only when it is made: a synth that has too few is made again.
+            if (const int voices = voicesFor(standard.notesAtOnce); voices > voices_) {
+                destroy();
+                create(voices);
+                loadInstruments();
+                fluid_synth_set_gain(synth_, gain_);
+            }
             player_ = new_fluid_player(synth_);
-            fluid_player_add_mem(player_, song.data(), song.size());
+            fluid_player_add_mem(player_, standard.standard.data(), standard.standard.size());
         }
     }
 
@@ -124,9 +141,13 @@ public:
             && (total == 0 || fluid_player_get_current_tick(player_) < total);
     }
 
-    bool sounding() const override { return fluid_synth_get_active_voice_count(synth_) > 0; }
+    bool sounding() const override { return fadeLeft_ > 0 || fluid_synth_get_active_voice_count(synth_) > 0; }
 
-    void setGain(float gain) override { fluid_synth_set_gain(synth_, gain); }
+    void setGain(float gain) override
+    {
+        gain_ = gain;
+        fluid_synth_set_gain(synth_, gain);
+    }
 
     void write(std::int16_t *out, int frames) override
     {
@@ -140,6 +161,7 @@ public:
         half_.resize(static_cast<std::size_t>(rendered) * 2);
         doubled_.resize(half_.size() * 2);
         fluid_synth_write_s16(synth_, rendered, half_.data(), 0, 2, half_.data(), 1, 2);
+        fadeInto(half_.data(), rendered);
         doubler_.run(half_.data(), rendered, doubled_.data());
         std::copy_n(doubled_.begin(), frames * 2, out);
         // An odd count leaves the last frame for the next write.
@@ -150,6 +172,36 @@ public:
     }
 
 private:
+    void create(int voices)
+    {
+        settings_ = newSynthSettings(voices);
+        synth_ = new_fluid_synth(settings_);
+        readSoundFontsFromMemory(settings_, synth_);
+        voices_ = voices;
+        gain_ = static_cast<float>(fluid_synth_get_gain(synth_));
+    }
+
+    void destroy()
+    {
+        delete_fluid_synth(synth_);
+        delete_fluid_settings(settings_);
+    }
+
+    // 5 ms at the synth's rate.
+    static constexpr int FadeFrames = SynthRate / 200;
+    // Adds what is left of the fade of the notes cut by the last load.
+    void fadeInto(std::int16_t *out, int frames)
+    {
+        for (int i = 0; i < frames && fadeLeft_ > 0; ++i, --fadeLeft_) {
+            const int at = FadeFrames - fadeLeft_;
+            const double level = 0.5 * (1 + std::cos(std::numbers::pi * (at + 1) / (FadeFrames + 1)));
+            for (int c = 0; c < 2; ++c) {
+                const double v = out[2 * i + c] + level * fade_[2 * at + c];
+                out[2 * i + c] = static_cast<std::int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
+            }
+        }
+    }
+
     bool loadFirstSoundFont(const std::vector<std::string> &files)
     {
         std::string tried;
@@ -168,6 +220,8 @@ private:
 
     fluid_settings_t *settings_ = nullptr;
     fluid_synth_t *synth_ = nullptr;
+    int voices_ = 0;
+    float gain_ = 0;
     fluid_player_t *player_ = nullptr;
     std::unique_ptr<MappedFile> soundFont_;
     // The synth's frames and the device's.
@@ -176,6 +230,9 @@ private:
     Doubler doubler_;
     std::array<std::int16_t, 2> pendingFrame_{};
     bool pending_ = false;
+    // The sound of the notes cut by the last load, and how much of it is still to be faded in.
+    std::vector<std::int16_t> fade_;
+    int fadeLeft_ = 0;
 };
 
 }  // namespace

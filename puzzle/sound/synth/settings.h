@@ -2,16 +2,28 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
+
 namespace morvik::audio {
 
 // The synth runs at half the device's rate of 44.1 kHz.
 inline constexpr int SynthRate = 22050;
 
+// The voices a song is given: twice the most notes it sounds at once, for drums that ring on, long
+// releases and instruments that sound a note on two voices. At least 32, as many as our song needs
+// (it sounds at most 23 voices): each voice held costs memory.
+inline constexpr int FewestVoices = 32;
+inline constexpr int MostVoices = 256;
+inline int voicesFor(int notesAtOnce)
+{
+    return std::clamp(2 * notesAtOnce, FewestVoices, MostVoices);
+}
+
 // The game's synth settings, for the synth module and for what measures or checks it. A cheap
-// synth: a background song needs neither reverb nor chorus nor hundreds of voices, and it is only
-// ever called from the audio callback. Only the samples of the instruments the song selects are
-// read from the soundfont.
-inline fluid_settings_t *newSynthSettings()
+// synth: a background song needs neither reverb nor chorus, and it is only ever called from the
+// audio callback. Only the samples of the instruments the song selects are read from the
+// soundfont.
+inline fluid_settings_t *newSynthSettings(int voices = FewestVoices)
 {
     fluid_settings_t *settings = new_fluid_settings();
     fluid_settings_setnum(settings, "synth.sample-rate", SynthRate);
@@ -20,7 +32,7 @@ inline fluid_settings_t *newSynthSettings()
     fluid_settings_setint(settings, "synth.reverb.active", 0);
     fluid_settings_setint(settings, "synth.chorus.active", 0);
     fluid_settings_setint(settings, "synth.ladspa.active", 0);
-    fluid_settings_setint(settings, "synth.polyphony", 32);
+    fluid_settings_setint(settings, "synth.polyphony", voices);
     fluid_settings_setint(settings, "synth.cpu-cores", 1);
     fluid_settings_setint(settings, "synth.threadsafe-api", 0);
     return settings;
