@@ -21,22 +21,4 @@ FileData readFile(const std::string &path, std::size_t maxSize);
 // them, songs of more tracks than the synth plays, and songs that would run on for days.
 std::string songError(std::span<const char> bytes);
 
-// A read-only mapping of a whole regular file: its pages are read only where they are used.
-class MappedFile {
-public:
-    explicit MappedFile(const std::string &path);
-    ~MappedFile();
-    MappedFile(const MappedFile &) = delete;
-    MappedFile &operator=(const MappedFile &) = delete;
-
-    std::span<const char> bytes() const { return {data_, size_}; }
-    // Empty when the file is mapped.
-    const std::string &error() const { return error_; }
-
-private:
-    const char *data_ = nullptr;
-    std::size_t size_ = 0;
-    std::string error_;
-};
-
 }  // namespace morvik::audio
