@@ -83,7 +83,8 @@ start() {
     stop_pids "$dir/pids"
     exit 1
   fi
-  pactl set-default-sink "$sink" >/dev/null
+  # WirePlumber may not yet take a default just after the sink appears.
+  wait_for pactl set-default-sink "$sink" || true
   printf 'PULSE_SERVER=%s\nSINK=%s\n' "$PULSE_SERVER" "$sink" | tee "$dir/env"
 }
 
