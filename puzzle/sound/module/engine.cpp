@@ -247,6 +247,7 @@ void Engine::keep()
             closeDevice();
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             std::fprintf(stderr, "morvik: the audio device is gone; the game is silent until it is back\n");
+            waitForServer();
             silent = true;
             retryAt = now;
             retry = FirstRetry;
@@ -262,6 +263,7 @@ void Engine::keep()
                 if (!silent)
                     std::fprintf(stderr, "morvik: no audio device (%s); the game is silent until there is one\n",
                                  error.c_str());
+                waitForServer();
                 silent = true;
                 retryAt = now + retry;
                 retry = std::min<Clock::duration>(retry * 2, LastRetry);
@@ -284,6 +286,14 @@ void Engine::keep()
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     // SDL's error text for this thread goes with it.
     SDL_TLSCleanup();
+}
+
+// What the game waits for without a device is a sound server. SDL's other drivers are left out of
+// the attempts from then on: ALSA without a card writes eight lines on standard error for each.
+// SDL_AUDIODRIVER, when set, still decides.
+void Engine::waitForServer()
+{
+    SDL_SetHint(SDL_HINT_AUDIODRIVER, "pulseaudio,pipewire");
 }
 
 // Exactly 44.1 kHz stereo 16-bit, as the cues and the synth are: SDL converts if the server

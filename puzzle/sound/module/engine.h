@@ -81,6 +81,7 @@ private:
     // The keeper's.
     void keep();
     bool wantsDevice(Clock::time_point now);
+    static void waitForServer();
     bool openDevice(std::string &error);
     void closeDevice();
 
