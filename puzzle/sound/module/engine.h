@@ -35,7 +35,7 @@ public:
     // callback, so the buffer sets how late it is heard; each callback wakes the device's thread.
     static constexpr int BufferFrames = 512;
     // The synth renders the song this many buffers at a time (see renderAhead).
-    static constexpr int BuffersAhead = 8;
+    static constexpr int BuffersAhead = 16;
     // A deck whose last command was play keeps the device open this long after the last sound, so
     // that a cue soon after is not held up by the opening of a stream.
     static constexpr std::chrono::seconds Linger{10};
