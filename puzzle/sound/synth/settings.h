@@ -7,7 +7,7 @@ namespace morvik::audio {
 // The synth runs at half the device's rate of 44.1 kHz.
 inline constexpr int SynthRate = 22050;
 
-// The game's synth settings, for the synth module and for what measures or checks it. A cheap
+// The game's synth settings, for the audio module's synth and for what measures or checks it. A cheap
 // synth: a background song needs neither reverb nor chorus nor hundreds of voices, and it is only
 // ever called from the audio callback. Only the samples of the instruments the song selects are
 // read from the soundfont.
