@@ -9,7 +9,8 @@
 #   morvik-no-music  the game started from a folder with the four effects only: no song plays
 # With MORVIK_COMPARE set to another build folder, its game is measured in the same rounds too
 # (morvik-other, morvik-other-no-music), for an A/B under the same load.
-# Audio goes through SDL's dummy driver, which renders in real time.
+# Audio goes through SDL's dummy driver, which renders in real time; with MORVIK_AUDIO=pulse, through
+# a private PulseAudio server with a null sink (tests/sound/sound-server.sh), as on a desktop.
 # Usage: bench/startup.sh [RUNS] [IDLE-SECONDS] [HARNESS OPTIONS...]   (defaults 7 and 30; for
 #        instance --display 85 --work /tmp/my-peers when another run may be going on)
 set -euo pipefail
@@ -29,17 +30,23 @@ if [[ ! -x $build/morvik ]]; then
   cmake --build build -j"$(nproc)" --target morvik morvik_sounds
 fi
 quiet=$(mktemp -d)
-trap 'rm -rf "$quiet"' EXIT
+server=$(mktemp -d)
+trap 'tests/sound/sound-server.sh quit "$server"; rm -rf "$quiet" "$server"' EXIT
 cp "$build"/*.wav "$quiet"
+audio="SDL_AUDIODRIVER=dummy"
+if [[ ${MORVIK_AUDIO:-dummy} == pulse ]]; then
+  tests/sound/sound-server.sh start pulse "$server" >/dev/null
+  audio="SDL_AUDIODRIVER=pulseaudio $(grep PULSE_SERVER "$server/env")"
+fi
 programs=(
   "qt6-hello:\$DESKTOP_PEERS_WORK/qt6hello:./qt6hello"
   "qt6-hello-tick:\$DESKTOP_PEERS_WORK/qt6hello:./qt6hello tick"
-  "morvik:$build:env SDL_AUDIODRIVER=dummy ./morvik"
-  "morvik-no-music:$quiet:env SDL_AUDIODRIVER=dummy $build/morvik"
+  "morvik:$build:env $audio ./morvik"
+  "morvik-no-music:$quiet:env $audio $build/morvik"
 )
 if [[ -n ${MORVIK_COMPARE:-} ]]; then
   other=$(cd "$MORVIK_COMPARE" && pwd)
-  programs+=("morvik-other:$other:env SDL_AUDIODRIVER=dummy ./morvik"
-             "morvik-other-no-music:$quiet:env SDL_AUDIODRIVER=dummy $other/morvik")
+  programs+=("morvik-other:$other:env $audio ./morvik"
+             "morvik-other-no-music:$quiet:env $audio $other/morvik")
 fi
 bash "$peers/desktop-peers.sh" -n "$runs" --idle "$idle" "$@" "${programs[@]}"

@@ -23,6 +23,8 @@ packages=(
   # tests on other desktops: Wayland (a headless compositor and Qt's Wayland platform), a small
   # X window manager that moves windows, and the accessibility bus a screen reader reads
   qt6-wayland weston openbox xdotool at-spi2-core dbus python3-pyatspi
+  # the desktop's sound servers, private ones for the sound tests and benchmarks, and their tools
+  pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber
 )
 
 missing=()

@@ -1,14 +1,12 @@
 #include "audio_device.h"
 
-#include "media_player.h"
-
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace morvik {
 
@@ -35,7 +33,7 @@ std::string modulePath()
 }  // namespace
 
 AudioDevice::AudioDevice(std::chrono::milliseconds startWithin)
-    : starter_([this, startWithin] { open(startWithin); })
+    : loader_([this, startWithin] { load(startWithin); })
 {
 }
 
@@ -46,12 +44,7 @@ AudioDevice::~AudioDevice()
         closing_ = true;
     }
     startNow_.notify_all();
-    starter_.join();
-    if (!takenUp_)
-        module_.reset(opened_);
-    module_.reset();
-    if (library_)
-        ::dlclose(library_);
+    loader_.join();
 }
 
 std::shared_ptr<AudioDevice> AudioDevice::shared()
@@ -76,52 +69,30 @@ void AudioDevice::start()
     startNow_.notify_all();
 }
 
-void AudioDevice::open(std::chrono::milliseconds startWithin)
+// The library stays in memory until the process ends: the sound stack's libraries do not all let
+// go of what they have set up.
+void AudioDevice::load(std::chrono::milliseconds startWithin)
 {
     {
         std::unique_lock lock(mutex_);
         startNow_.wait_for(lock, startWithin, [this] { return startAsked_ || closing_; });
-        // A device that goes away before its start is never opened.
+        // A device that goes away before its start never loads the module.
         if (closing_ && !startAsked_)
             return;
     }
     const std::string path = modulePath();
-    // Kept in memory until the process ends, so that nothing of it is looked up after it is gone.
-    library_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    auto start = library_ ? reinterpret_cast<audio::Start>(::dlsym(library_, audio::StartSymbol)) : nullptr;
+    void *library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    auto start = library ? reinterpret_cast<audio::Start>(::dlsym(library, audio::StartSymbol)) : nullptr;
     if (start)
-        opened_ = start();
+        module_.reset(start());
     else
         std::fprintf(stderr, "morvik: no audio module (%s); the game runs silently\n", ::dlerror());
     ready_.store(true, std::memory_order_release);
 }
 
-void AudioDevice::add(MediaPlayer *player)
+audio::Module *AudioDevice::module() const
 {
-    players_.push_back(player);
-}
-
-void AudioDevice::remove(MediaPlayer *player)
-{
-    std::erase(players_, player);
-}
-
-audio::Module *AudioDevice::module()
-{
-    if (!takenUp_ && ready_.load(std::memory_order_acquire)) {
-        takenUp_ = true;
-        module_.reset(opened_);
-        if (module_)
-            for (MediaPlayer *player : players_)
-                player->takeUp(*module_);
-    }
-    return module_.get();
-}
-
-void AudioDevice::report(const std::string &subject, const std::string &reason)
-{
-    if (reported_.insert(subject + '\n' + reason).second)
-        std::fprintf(stderr, "morvik: %s: %s\n", subject.c_str(), reason.c_str());
+    return ready_.load(std::memory_order_acquire) ? module_.get() : nullptr;
 }
 
 }  // namespace morvik

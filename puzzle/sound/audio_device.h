@@ -7,19 +7,13 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <set>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace morvik {
 
-class MediaPlayer;
-
-// The program's audio device, in the audio module. A thread of its own opens the module and the
-// device when start() is called or when the given time has passed, whichever comes first; that is
-// all it does. The module is then taken up on the UI thread by the first player
-// call that finds it ready, and every player gets its deck there.
+// The program's way to its audio module. A thread of its own loads the module when start() is
+// called or when the given time has passed, whichever comes first; that is all it does. The
+// players find the module through module() once it is there.
 class AudioDevice {
 public:
     explicit AudioDevice(std::chrono::milliseconds startWithin = {});
@@ -31,32 +25,20 @@ public:
     static std::shared_ptr<AudioDevice> shared();
 
     void start();
-
-    // The UI thread's side.
-    void add(MediaPlayer *player);
-    void remove(MediaPlayer *player);
-    // The started module, or null while it starts or when it could not be opened.
-    audio::Module *module();
-    // One line on standard error, once per subject and reason.
-    void report(const std::string &subject, const std::string &reason);
+    // The loaded module, or null while it loads or when it could not be loaded.
+    audio::Module *module() const;
 
 private:
-    void open(std::chrono::milliseconds startWithin);
+    void load(std::chrono::milliseconds startWithin);
 
     std::mutex mutex_;
     std::condition_variable startNow_;
     bool startAsked_ = false;
     bool closing_ = false;
-    // Written by the start thread before it sets ready_.
-    void *library_ = nullptr;
-    audio::Module *opened_ = nullptr;
-    std::atomic<bool> ready_{false};
-
-    bool takenUp_ = false;
+    // Written by the loading thread before it sets ready_.
     std::unique_ptr<audio::Module> module_;
-    std::vector<MediaPlayer *> players_;
-    std::set<std::string> reported_;
-    std::thread starter_;
+    std::atomic<bool> ready_{false};
+    std::thread loader_;
 };
 
 }  // namespace morvik

@@ -1,9 +1,8 @@
 #include "media_player.h"
 
-#include "audio_device.h"
-
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace morvik {
 
@@ -20,73 +19,71 @@ bool equalsIgnoringCase(const std::string &text, const std::string &lowerCase)
 
 MediaPlayer::MediaPlayer() : MediaPlayer(AudioDevice::shared()) {}
 
-MediaPlayer::MediaPlayer(std::shared_ptr<AudioDevice> device) : device_(std::move(device))
-{
-    device_->add(this);
-}
+MediaPlayer::MediaPlayer(std::shared_ptr<AudioDevice> device) : device_(std::move(device)) {}
 
 MediaPlayer::~MediaPlayer()
 {
-    deck_.reset();
-    device_->remove(this);
+    if (module_)
+        module_->dropDeck(deck_);
 }
 
-void MediaPlayer::takeUp(audio::Module &module)
+audio::Module *MediaPlayer::module()
 {
-    deck_ = module.newDeck([this](const std::string &subject, const std::string &reason) { report(subject, reason); });
-    deck_->setLevel(level_);
-    if (!waiting_.file)
-        return;
-    const bool reportErrors = reportErrors_;
-    reportErrors_ = waiting_.reportFile;
-    deck_->load(*waiting_.file);
-    reportErrors_ = reportErrors;
-    if (waiting_.play)
-        deck_->play();
-    waiting_ = {};
+    if (module_ || !(module_ = device_->module()))
+        return module_;
+    deck_ = module_->newDeck();
+    module_->setLevel(deck_, level_);
+    if (file_) {
+        load(*file_, reportFile_);
+        if (play_)
+            module_->play(deck_);
+    }
+    file_.reset();
+    return module_;
 }
 
-audio::Deck *MediaPlayer::deck()
+void MediaPlayer::load(const std::string &path, bool report)
 {
-    if (!deck_)
-        if (audio::Module *module = device_->module(); module && !deck_)
-            takeUp(*module);
-    return deck_.get();
+    if (const std::string error = module_->load(deck_, path); !error.empty())
+        this->report("cannot play " + path, error, report);
 }
 
 void MediaPlayer::setCommand(const std::string &command)
 {
     const bool play = equalsIgnoringCase(command, "play");
     if (!play && !equalsIgnoringCase(command, "stop")) {
-        report("command \"" + command + "\"", "unknown; the commands are play and stop");
+        report("command \"" + command + "\"", "unknown; the commands are play and stop", reportErrors_);
         return;
     }
-    if (audio::Deck *deck = this->deck())
-        play ? deck->play() : deck->stop();
+    if (audio::Module *module = this->module())
+        play ? module->play(deck_) : module->stop(deck_);
     else
-        waiting_.play = play;
+        play_ = play;
 }
 
 void MediaPlayer::setFileName(const std::string &path)
 {
-    if (audio::Deck *deck = this->deck())
-        deck->load(path);
-    else
-        waiting_ = {path, reportErrors_, false};
+    if (module())
+        load(path, reportErrors_);
+    else {
+        file_ = path;
+        reportFile_ = reportErrors_;
+        play_ = false;
+    }
 }
 
 std::int32_t MediaPlayer::position()
 {
-    audio::Deck *deck = this->deck();
-    return deck ? deck->position() : 0;
+    audio::Module *module = this->module();
+    return module ? module->position(deck_) : 0;
 }
 
 void MediaPlayer::setPosition(std::int16_t position)
 {
     if (position != 0)
-        report("position " + std::to_string(position), "unsupported; only 0, the start, is");
-    else if (audio::Deck *deck = this->deck())
-        deck->rewind();
+        report("position " + std::to_string(position), "unsupported; only 0, the start, is", reportErrors_);
+    else if (audio::Module *module = this->module())
+        module->rewind(deck_);
 }
 
 void MediaPlayer::setFlag(bool flag)
@@ -97,14 +94,14 @@ void MediaPlayer::setFlag(bool flag)
 void MediaPlayer::setLevel(std::int16_t level)
 {
     level_ = std::clamp<std::int16_t>(level, 0, 1000);
-    if (audio::Deck *deck = this->deck())
-        deck->setLevel(level_);
+    if (audio::Module *module = this->module())
+        module->setLevel(deck_, level_);
 }
 
-void MediaPlayer::report(const std::string &subject, const std::string &reason)
+void MediaPlayer::report(const std::string &subject, const std::string &reason, bool report)
 {
-    if (reportErrors_)
-        device_->report(subject, reason);
+    if (report && reported_.insert(subject + '\n' + reason).second)
+        std::fprintf(stderr, "morvik: %s: %s\n", subject.c_str(), reason.c_str());
 }
 
 }  // namespace morvik

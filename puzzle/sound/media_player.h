@@ -1,18 +1,17 @@
 #pragma once
 
-#include "audio_module.h"
+#include "audio_device.h"
 #include "player.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace morvik {
 
-class AudioDevice;
-
-// A media player on an audio device. A file whose name ends in ".mid" (any letter case) is a MIDI
+// A media player on the audio module. A file whose name ends in ".mid" (any letter case) is a MIDI
 // song played by the synth; any other file is a wave file played on the player's own channel.
 //
 // - "play" starts the file from its start after a new file name; after "stop" it goes on from
@@ -24,12 +23,12 @@ class AudioDevice;
 //   cannot play, a command or position it does not know. Either way such a file stays silent.
 //
 // Every error is one line on standard error, once per file and reason, and leaves the player
-// silent until the next file. Without an audio device every player is silent; without a soundfont
-// MIDI songs are.
+// silent until the next file. While there is no audio device nothing is rendered: the players
+// keep their files and positions, and go on once a device opens.
 //
-// Until its device has started, a player keeps only what it has been told last: the file, whether
-// it plays, the level and the flag; nothing has played yet, so a rewind changes nothing. The
-// device then gets exactly that. Every call belongs on the UI thread.
+// Until the module is loaded, a player keeps what it has been told last: its file, whether it
+// plays, and its level; nothing has played yet, so a rewind changes nothing. Its deck then gets
+// exactly that. Every call belongs on the UI thread.
 class MediaPlayer : public Player {
 public:
     // On the device shared by the players of the process, which starts at once.
@@ -46,24 +45,22 @@ public:
     void setFlag(bool flag) override;
     void setLevel(std::int16_t level) override;
 
-    // Called by the device once it has started: the player's deck gets what the player was told.
-    void takeUp(audio::Module &module);
-
 private:
-    struct Waiting {
-        std::optional<std::string> file;
-        bool reportFile = true;
-        bool play = false;
-    };
-
-    audio::Deck *deck();
-    void report(const std::string &subject, const std::string &reason);
+    // The module with this player's deck, or null while it loads or if it could not be.
+    audio::Module *module();
+    void load(const std::string &path, bool report);
+    void report(const std::string &subject, const std::string &reason, bool report);
 
     const std::shared_ptr<AudioDevice> device_;
-    std::unique_ptr<audio::Deck> deck_;
-    Waiting waiting_;
+    audio::Module *module_ = nullptr;
+    int deck_ = -1;
+    // What the deck gets once the module is there; the flag as it was when the file was named.
+    std::optional<std::string> file_;
+    bool reportFile_ = true;
+    bool play_ = false;
     std::int16_t level_ = 1000;
     bool reportErrors_ = true;
+    std::set<std::string> reported_;
 };
 
 }  // namespace morvik

@@ -13,7 +13,6 @@ endif()
 set(expected
   games/morvik
   lib/morvik/morvik-audio.so
-  lib/morvik/morvik-synth.so
   share/applications/io.github.morvik.Morvik.desktop
   share/games/morvik/ST.Mid
   share/games/morvik/Yes.wav

@@ -4,6 +4,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace fixtures {
@@ -63,6 +64,17 @@ QByteArray wave(int frames, std::int16_t level)
         const std::int16_t sample = i % 2 ? -level : level;
         put16(out, std::uint16_t(sample));
         put16(out, std::uint16_t(sample));
+    }
+    return out;
+}
+
+QByteArray tone(int frames, int hz, std::int16_t level)
+{
+    QByteArray out = wave(frames, 0);
+    for (int i = 0; i < frames; ++i) {
+        const auto sample = std::int16_t(std::lround(level * std::sin(2 * M_PI * hz * i / 44100.0)));
+        qToLittleEndian(sample, out.data() + 44 + 4 * i);
+        qToLittleEndian(sample, out.data() + 46 + 4 * i);
     }
     return out;
 }

@@ -13,6 +13,9 @@ namespace fixtures {
 // frames can be told apart from any other sound in the rendered output.
 QByteArray wave(int frames, std::int16_t level);
 
+// A 44.1 kHz stereo 16-bit sine wave: a sound that survives the resampling of a sound server.
+QByteArray tone(int frames, int hz, std::int16_t level);
+
 struct Note {
     int startMs;
     int endMs;

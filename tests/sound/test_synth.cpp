@@ -1,11 +1,9 @@
-// The synth module on its own: it renders at half the device's rate and doubles its frames, so a
+// The synth on its own: it renders at half the device's rate and doubles its frames, so a
 // song must come out the same however the device cuts its buffers, and at the device's pitch.
 #include "fixtures.h"
 #include "synth.h"
 
 #include <QTest>
-
-#include <dlfcn.h>
 
 #include <cmath>
 #include <memory>
@@ -16,19 +14,10 @@ using morvik::audio::Synth;
 class TestSynth : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Synth> start()
-    {
-        void *library = ::dlopen(MORVIK_SYNTH_MODULE, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-        if (!library)
-            qFatal("%s", ::dlerror());
-        auto start = reinterpret_cast<morvik::audio::StartSynth>(::dlsym(library, morvik::audio::StartSynthSymbol));
-        return std::unique_ptr<Synth>(start ? start() : nullptr);
-    }
-
     // The whole song, written in buffers of the given sizes in turn.
     std::vector<std::int16_t> render(const std::vector<int> &sizes)
     {
-        const auto synth = start();
+        const auto synth = morvik::audio::startSynth();
         if (!synth)
             return {};
         const QByteArray song = fixtures::song({{0, 300}, {400, 700}}, 800);

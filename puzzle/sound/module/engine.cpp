@@ -1,29 +1,32 @@
 #include "engine.h"
 
-#include "deck.h"
-
-#include <dlfcn.h>
+#include "files.h"
 
 #include <algorithm>
+#include <cctype>
+#include <climits>
 #include <cstdio>
-#include <string>
 
 namespace morvik::audio {
 
 namespace {
 
-// 2048 frames (46 ms) per callback: few wake-ups while the game idles, and a cue still starts well
-// within a tick of the game's timer.
-constexpr int BufferFrames = 2048;
+using namespace std::chrono_literals;
 
-// The synth module lies next to this one.
-std::string synthPath()
+constexpr std::size_t MaxFileSize = std::size_t{64} << 20;
+// How often the keeper looks at an open device: whether it has been lost, whether it is still
+// needed. A lost server is noticed within this time.
+constexpr auto Poll = 100ms;
+// Between attempts to open the device while there is none, growing to the last: a server that
+// comes back is heard again well within two seconds.
+constexpr auto FirstRetry = 100ms;
+constexpr auto LastRetry = 500ms;
+
+bool isSongName(const std::string &path)
 {
-    Dl_info self{};
-    if (::dladdr(reinterpret_cast<const void *>(&synthPath), &self) == 0 || !self.dli_fname)
-        return SynthFileName;
-    const std::string path = self.dli_fname;
-    return path.substr(0, path.rfind('/') + 1) + SynthFileName;
+    return path.size() >= 4 && std::equal(path.end() - 4, path.end(), ".mid", [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
 }
 
 }  // namespace
@@ -34,56 +37,299 @@ Engine::Engine()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // A wave file cut short is refused, not played up to the cut.
     SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "verystrict");
-    // Exactly 44.1 kHz stereo 16-bit, as the cues and the synth are: SDL converts if the hardware
-    // differs, and each cue is converted once, when it is loaded.
+    // The name the desktop's mixer shows for the stream.
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Morvik");
+    synth_ = startSynth();
+    keeper_ = std::thread([this] { keep(); });
+}
+
+Engine::~Engine()
+{
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    wake_.notify_all();
+    keeper_.join();
+    SDL_Quit();
+}
+
+// The decks, on the UI thread.
+
+int Engine::newDeck()
+{
+    std::lock_guard lock(mutex_);
+    decks_.emplace_back();
+    return static_cast<int>(decks_.size()) - 1;
+}
+
+void Engine::dropDeck(int deck)
+{
+    std::lock_guard lock(mutex_);
+    release(deck);
+    decks_[deck] = {};
+}
+
+std::string Engine::load(int deck, const std::string &path)
+{
+    {
+        std::lock_guard lock(mutex_);
+        release(deck);
+    }
+    FileData file = readFile(path, MaxFileSize);
+    if (!file.error.empty())
+        return file.error;
+    if (isSongName(path)) {
+        if (std::string error = songError(file.bytes); !error.empty())
+            return error;
+        auto song = std::make_shared<const SongFile>(std::move(file.bytes));
+        std::lock_guard lock(mutex_);
+        decks_[deck].song = std::move(song);
+        decks_[deck].kind = Kind::Song;
+        return {};
+    }
+    std::string error;
+    auto wave = decodeWave(file.bytes, error);
+    if (!wave)
+        return "not a playable wave file (" + error + ")";
+    std::lock_guard lock(mutex_);
+    decks_[deck].wave = std::move(wave);
+    decks_[deck].kind = Kind::Wave;
+    return {};
+}
+
+void Engine::release(int deck)
+{
+    Deck &d = decks_[deck];
+    if (d.kind == Kind::Wave)
+        haltWave(d);
+    if (ownsSong(deck)) {
+        songOwner_ = -1;
+        song_ = nullptr;
+        songPlaying_ = false;
+        ++restart_;
+    }
+    d.wave = nullptr;
+    d.song = nullptr;
+    d.kind = Kind::None;
+    d.wantsSound = false;
+}
+
+void Engine::play(int deck)
+{
+    {
+        std::lock_guard lock(mutex_);
+        Deck &d = decks_[deck];
+        switch (d.kind) {
+        case Kind::Wave:
+            if (waveActive(d))
+                d.paused = false;
+            else
+                startWave(d);
+            break;
+        case Kind::Song:
+            if (!ownsSong(deck)) {
+                songOwner_ = deck;
+                song_ = d.song;
+                songGain_ = d.level / 1000.0f;
+                ++restart_;
+            } else if (songEnded()) {
+                ++restart_;
+            }
+            songPlaying_ = true;
+            break;
+        case Kind::None:
+            return;
+        }
+        d.wantsSound = true;
+        woken_ = true;
+    }
+    // The keeper opens the device at once if it is closed.
+    wake_.notify_all();
+}
+
+void Engine::stop(int deck)
+{
+    std::lock_guard lock(mutex_);
+    Deck &d = decks_[deck];
+    if (d.kind == Kind::Wave)
+        d.paused = true;
+    else if (ownsSong(deck))
+        songPlaying_ = false;
+    d.wantsSound = false;
+}
+
+void Engine::rewind(int deck)
+{
+    std::lock_guard lock(mutex_);
+    Deck &d = decks_[deck];
+    if (d.kind == Kind::Wave) {
+        if (waveActive(d) && !d.paused)
+            startWave(d);
+        else
+            haltWave(d);
+    } else if (ownsSong(deck)) {
+        ++restart_;
+    }
+}
+
+void Engine::setLevel(int deck, std::int16_t level)
+{
+    std::lock_guard lock(mutex_);
+    decks_[deck].level = level;
+    if (ownsSong(deck))
+        songGain_ = level / 1000.0f;
+}
+
+std::int32_t Engine::position(int deck)
+{
+    std::lock_guard lock(mutex_);
+    const Deck &d = decks_[deck];
+    if (d.kind == Kind::Wave)
+        return static_cast<std::int32_t>(d.frames * 1000 / DeviceRate);
+    if (!ownsSong(deck) || renderedRestart_ != restart_)
+        return 0;
+    return static_cast<std::int32_t>(std::min<std::uint64_t>(renderedFrames_ * 1000 / DeviceRate, INT32_MAX));
+}
+
+void Engine::startWave(Deck &deck)
+{
+    deck.sounding = deck.wave;
+    deck.at = 0;
+    deck.paused = false;
+    deck.frames = 0;
+}
+
+void Engine::haltWave(Deck &deck)
+{
+    deck.sounding = nullptr;
+    deck.at = 0;
+    deck.paused = false;
+    deck.frames = 0;
+}
+
+bool Engine::songEnded() const
+{
+    return renderedRestart_ == restart_ && renderedEnd_;
+}
+
+// The keeper.
+
+// Something sounds, or a deck asked to play and the last sound is recent.
+bool Engine::wantsDevice(Clock::time_point now)
+{
+    bool sounding = songOwner_ >= 0 && songPlaying_ && synth_ && !songEnded();
+    bool asked = false;
+    for (const Deck &deck : decks_) {
+        sounding = sounding || (waveActive(deck) && !deck.paused);
+        asked = asked || deck.wantsSound;
+    }
+    if (sounding)
+        lastSound_ = now;
+    return sounding || (asked && now - lastSound_ < Linger);
+}
+
+// SDL stops calling back when the server of an open device goes away, and does not reconnect:
+// the device is closed and opened again, with SDL's audio started afresh so that it finds a server
+// that has come back, or one that has appeared since the start. One line on standard error when
+// the sound goes, and one when it is back.
+void Engine::keep()
+{
+    bool silent = false;
+    auto retryAt = Clock::now();
+    Clock::duration retry = FirstRetry;
+    std::unique_lock lock(mutex_);
+    while (!closing_) {
+        const auto now = Clock::now();
+        const bool wanted = wantsDevice(now);
+        lock.unlock();
+        if (device_ && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED) {
+            closeDevice();
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            std::fprintf(stderr, "morvik: the audio device is gone; the game is silent until it is back\n");
+            waitForServer();
+            silent = true;
+            retryAt = now;
+            retry = FirstRetry;
+        }
+        if (wanted && !device_ && now >= retryAt) {
+            std::string error;
+            if (openDevice(error)) {
+                if (silent)
+                    std::fprintf(stderr, "morvik: the audio device is back (%s)\n", SDL_GetCurrentAudioDriver());
+                silent = false;
+                retry = FirstRetry;
+            } else {
+                if (!silent)
+                    std::fprintf(stderr, "morvik: no audio device (%s); the game is silent until there is one\n",
+                                 error.c_str());
+                waitForServer();
+                silent = true;
+                retryAt = now + retry;
+                retry = std::min<Clock::duration>(retry * 2, LastRetry);
+            }
+        } else if (!wanted && device_) {
+            closeDevice();
+        }
+        lock.lock();
+        const auto awake = [this] { return woken_ || closing_; };
+        if (device_)
+            wake_.wait_for(lock, Poll, awake);
+        else if (wanted)
+            wake_.wait_until(lock, retryAt, awake);
+        else
+            wake_.wait(lock, awake);
+        woken_ = false;
+    }
+    lock.unlock();
+    closeDevice();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    // SDL's error text for this thread goes with it.
+    SDL_TLSCleanup();
+}
+
+// What the game waits for without a device is a sound server. SDL's other drivers are left out of
+// the attempts from then on: ALSA without a card writes eight lines on standard error for each.
+// SDL_AUDIODRIVER, when set, still decides.
+void Engine::waitForServer()
+{
+    SDL_SetHint(SDL_HINT_AUDIODRIVER, "pulseaudio,pipewire");
+}
+
+// Exactly 44.1 kHz stereo 16-bit, as the cues and the synth are: SDL converts if the server
+// differs, and each cue is converted once, when it is loaded.
+bool Engine::openDevice(std::string &error)
+{
+    if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        error = SDL_GetError();
+        return false;
+    }
     SDL_AudioSpec wanted{};
-    wanted.freq = Stage::Rate;
+    wanted.freq = DeviceRate;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 2;
     wanted.samples = BufferFrames;
     wanted.callback = callback;
     wanted.userdata = this;
-    if (SDL_Init(SDL_INIT_AUDIO) != 0 || (device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0)) == 0) {
-        std::fprintf(stderr, "morvik: no audio device (%s); the game runs silently\n", SDL_GetError());
-        return;
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+    if (device_ == 0) {
+        error = SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
     }
     SDL_PauseAudioDevice(device_, 0);
+    return true;
 }
 
-Engine::~Engine()
+// Only closing lets go of the server's stream: a paused device still writes silence to it.
+void Engine::closeDevice()
 {
     if (device_)
         SDL_CloseAudioDevice(device_);
-    if (synthStarter_.joinable())
-        synthStarter_.join();
-    delete synth_.load();
-    SDL_Quit();
+    device_ = 0;
 }
 
-std::unique_ptr<Deck> Engine::newDeck(Report report)
-{
-    return std::make_unique<EngineDeck>(*this, std::move(report));
-}
-
-void Engine::needSynth()
-{
-    if (!synthStarter_.joinable())
-        synthStarter_ = std::thread([this] { startSynth(); });
-}
-
-// The module stays in memory until the process ends: the synth's libraries do not all let go of
-// what they have set up.
-void Engine::startSynth()
-{
-    const std::string path = synthPath();
-    void *library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    auto start = library ? reinterpret_cast<StartSynth>(::dlsym(library, StartSynthSymbol)) : nullptr;
-    if (!start) {
-        std::fprintf(stderr, "morvik: no synth module (%s); the music is silent\n", ::dlerror());
-        return;
-    }
-    synth_.store(start(), std::memory_order_release);
-}
+// The callback.
 
 void SDLCALL Engine::callback(void *self, Uint8 *stream, int length)
 {
@@ -93,76 +339,102 @@ void SDLCALL Engine::callback(void *self, Uint8 *stream, int length)
 void Engine::render(std::int16_t *out, int frames)
 {
     std::fill_n(out, frames * 2, std::int16_t{0});
-    if (Synth *synth = synth_.load(std::memory_order_acquire)) {
-        const Stage::SongRequest request = stage_.songRequest();
-        if (request.restart != restart_)
-            restartSong(*synth, request);
-        if (request.gain != gain_) {
-            synth->setGain(request.gain);
-            gain_ = request.gain;
+    if (synth_) {
+        std::unique_lock lock(mutex_);
+        const unsigned restart = restart_;
+        const auto song = song_;
+        const bool playing = songPlaying_;
+        const float gain = songGain_;
+        lock.unlock();
+        if (restart != playedRestart_) {
+            startSong(song);
+            playedRestart_ = restart;
+            lock.lock();
+            renderedRestart_ = restart;
+            renderedFrames_ = 0;
+            renderedEnd_ = false;
+            lock.unlock();
+        }
+        if (gain != gain_) {
+            synth_->setGain(gain);
+            gain_ = gain;
         }
         // Stopped, the synth is not run at all, so the song waits exactly where it stopped.
-        if (synth->hasSong() && request.playing) {
+        if (synth_->hasSong() && playing) {
             if (!playerStarted_) {
-                synth->play();
+                synth_->play();
                 playerStarted_ = true;
             }
-            playSong(*synth, out, frames);
+            playSong(out, frames);
         }
     }
-    stage_.mixWaves(out, frames);
+    mixWaves(out, frames);
+}
+
+void Engine::startSong(const std::shared_ptr<const SongFile> &song)
+{
+    synth_->load(song ? std::span<const char>(*song) : std::span<const char>());
+    nextPiece_ = pieces_.size();
+    playerStarted_ = false;
+    frames_ = 0;
 }
 
 // The song's next buffer, with the frames rendered of the song so far. SDL calls back for the
 // same number of frames every time.
-void Engine::playSong(Synth &synth, std::int16_t *out, int frames)
+void Engine::playSong(std::int16_t *out, int frames)
 {
-    if (nextPiece_ == BuffersAhead)
-        renderAhead(synth, frames);
-    const Piece &piece = pieces_[nextPiece_];
-    if (piece.sounds) {
-        const auto samples = static_cast<std::size_t>(frames) * 2;
-        std::copy_n(ahead_.begin() + static_cast<std::ptrdiff_t>(samples * nextPiece_), samples, out);
-        if (piece.ofSong)
-            frames_ += static_cast<std::uint64_t>(frames);
-        stage_.songProgress(restart_, frames_, piece.endedAfter);
-    }
-    ++nextPiece_;
+    if (nextPiece_ == pieces_.size())
+        renderAhead(frames);
+    const Piece &piece = pieces_[nextPiece_++];
+    if (!piece.sounds)
+        return;
+    const auto samples = static_cast<std::size_t>(frames) * 2;
+    std::copy_n(ahead_.begin() + static_cast<std::ptrdiff_t>(samples * (nextPiece_ - 1)), samples, out);
+    if (piece.ofSong)
+        frames_ += static_cast<std::uint64_t>(frames);
+    std::lock_guard lock(mutex_);
+    renderedFrames_ = frames_;
+    renderedEnd_ = piece.endedAfter;
 }
 
 // The song runs until its last event and sounds on while its last notes fade.
-void Engine::renderAhead(Synth &synth, int frames)
+void Engine::renderAhead(int frames)
 {
     const auto samples = static_cast<std::size_t>(frames) * 2;
     ahead_.resize(samples * BuffersAhead);
-    for (int i = 0; i < BuffersAhead; ++i) {
+    pieces_.resize(BuffersAhead);
+    for (std::size_t i = 0; i < pieces_.size(); ++i) {
         Piece &piece = pieces_[i];
-        piece.ofSong = synth.songRunning();
-        piece.sounds = piece.ofSong || synth.sounding();
+        piece.ofSong = synth_->songRunning();
+        piece.sounds = piece.ofSong || synth_->sounding();
         if (piece.sounds) {
-            synth.write(ahead_.data() + samples * i, frames);
-            piece.endedAfter = !synth.songRunning();
+            synth_->write(ahead_.data() + samples * i, frames);
+            piece.endedAfter = !synth_->songRunning();
         }
     }
     nextPiece_ = 0;
 }
 
-void Engine::restartSong(Synth &synth, const Stage::SongRequest &request)
+void Engine::mixWaves(std::int16_t *out, int frames)
 {
-    synth.load(request.song ? std::span<const char>(*request.song) : std::span<const char>());
-    nextPiece_ = BuffersAhead;
-    playerStarted_ = false;
-    frames_ = 0;
-    restart_ = request.restart;
-    stage_.songProgress(restart_, 0, false);
+    std::lock_guard lock(mutex_);
+    for (Deck &deck : decks_) {
+        if (!waveActive(deck) || deck.paused)
+            continue;
+        const std::size_t count = std::min<std::size_t>(frames, deck.sounding->size() / 2 - deck.at);
+        const std::int16_t *in = deck.sounding->data() + deck.at * 2;
+        for (std::size_t i = 0; i < count * 2; ++i) {
+            const int sample = out[i] + in[i] * deck.level / 1000;
+            out[i] = static_cast<std::int16_t>(std::clamp(sample, INT16_MIN, INT16_MAX));
+        }
+        deck.at += count;
+        deck.frames += static_cast<std::int64_t>(count);
+    }
 }
 
 }  // namespace morvik::audio
 
-// The caller's thread ends once the device is open: SDL's error buffer for it goes with it.
 extern "C" __attribute__((visibility("default"))) morvik::audio::Module *morvik_audio_start()
 {
-    auto *engine = new morvik::audio::Engine;
-    SDL_TLSCleanup();
-    return engine;
+    return new morvik::audio::Engine;
 }

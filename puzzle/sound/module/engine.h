@@ -1,75 +1,139 @@
 #pragma once
 
 #include "audio_module.h"
-#include "stage.h"
 #include "synth.h"
+#include "wave.h"
 
 #include <SDL.h>
 
 #include <array>
-#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 namespace morvik::audio {
 
-// The audio device, SDL's own, with the synth that plays MIDI songs into it. The waves are mixed on
-// top of the synth, each on its deck's own channel.
+using SongFile = std::vector<char>;
+
+// The audio device, SDL's own, with the synth that plays MIDI songs into it; the waves are mixed
+// on top of the synth, each on its deck's own channel. One song at a time: the deck that played it
+// last owns it.
 //
-// Made on the program's start-up thread, which opens the device; from then on the decks are used
-// on the UI thread, and they steer the audio callback only through the stage. The synth module is
-// opened, on a thread of its own, when a deck first loads a song, and the callback plays the song
-// from the block after the synth is ready. One song at a time: the deck that loaded it last owns
-// it. Every call to the synth happens in the callback.
+// Three threads meet here, and one lock guards what they share. The UI thread works the decks. The
+// device's thread (SDL's) renders in the callback; it holds the lock to take up what the decks ask
+// of the song, publish its progress and mix the waves, never while the synth renders, and it alone
+// calls the synth. The keeper thread opens the device when something is to be heard, closes it
+// when nothing has been for a while, and opens it again after the sound server has gone away; it
+// alone calls SDL's device functions, never while holding the lock, so that no deck call waits for
+// a sound server.
 class Engine : public Module {
 public:
+    // The device's buffer: each callback renders this many frames. A cue starts at the next
+    // callback, so the buffer sets how late it is heard; each callback wakes the device's thread.
+    static constexpr int BufferFrames = 512;
+    // The synth renders the song this many buffers at a time (see renderAhead).
+    static constexpr int BuffersAhead = 16;
+    // A deck whose last command was play keeps the device open this long after the last sound, so
+    // that a cue soon after is not held up by the opening of a stream.
+    static constexpr std::chrono::seconds Linger{10};
+
     Engine();
     ~Engine() override;
     Engine(const Engine &) = delete;
     Engine &operator=(const Engine &) = delete;
 
-    std::unique_ptr<Deck> newDeck(Report report) override;
-
-    bool isOpen() const { return device_ != 0; }
-    // Opens the synth the first time; the UI thread's.
-    void needSynth();
-    Stage &stage() { return stage_; }
-    // The deck whose song the stage holds; the UI thread's.
-    const Deck *songOwner = nullptr;
+    int newDeck() override;
+    void dropDeck(int deck) override;
+    std::string load(int deck, const std::string &path) override;
+    void play(int deck) override;
+    void stop(int deck) override;
+    void rewind(int deck) override;
+    void setLevel(int deck, std::int16_t level) override;
+    std::int32_t position(int deck) override;
 
 private:
-    void startSynth();
+    using Clock = std::chrono::steady_clock;
+    enum class Kind { None, Wave, Song };
+    struct Deck {
+        Kind kind = Kind::None;
+        std::shared_ptr<const Samples> wave;
+        std::shared_ptr<const SongFile> song;
+        std::int16_t level = 1000;
+        // Its last command was play: while so, the device is kept open a while after the sound.
+        bool wantsSound = false;
+        // The wave's channel: the wave from its start, and the frames mixed of it.
+        std::shared_ptr<const Samples> sounding;
+        std::size_t at = 0;
+        bool paused = false;
+        std::int64_t frames = 0;
+    };
+
+    static bool waveActive(const Deck &deck) { return deck.sounding && deck.at * 2 < deck.sounding->size(); }
+    void release(int deck);
+    void startWave(Deck &deck);
+    void haltWave(Deck &deck);
+    bool songEnded() const;
+    bool ownsSong(int deck) const { return songOwner_ == deck; }
+
+    // The keeper's.
+    void keep();
+    bool wantsDevice(Clock::time_point now);
+    static void waitForServer();
+    bool openDevice(std::string &error);
+    void closeDevice();
+
+    // The callback's.
     static void SDLCALL callback(void *self, Uint8 *stream, int length);
     void render(std::int16_t *out, int frames);
-    void restartSong(Synth &synth, const Stage::SongRequest &request);
-    void playSong(Synth &synth, std::int16_t *out, int frames);
-    void renderAhead(Synth &synth, int frames);
+    void startSong(const std::shared_ptr<const SongFile> &song);
+    void playSong(std::int16_t *out, int frames);
+    void renderAhead(int frames);
+    void mixWaves(std::int16_t *out, int frames);
 
-    Stage stage_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool woken_ = false;
+    bool closing_ = false;
+    std::vector<Deck> decks_;
+    // The song the decks ask for: each load and rewind is a new restart, taken up by the callback at
+    // its next block, which then reports how far it has rendered that restart.
+    int songOwner_ = -1;
+    std::shared_ptr<const SongFile> song_;
+    unsigned restart_ = 0;
+    bool songPlaying_ = false;
+    float songGain_ = 1.0f;
+    unsigned renderedRestart_ = 0;
+    std::uint64_t renderedFrames_ = 0;
+    bool renderedEnd_ = false;
+    Clock::time_point lastSound_{};
+
+    // Made before the keeper starts; used by the callback alone.
+    std::unique_ptr<Synth> synth_;
+    // The keeper's own.
     SDL_AudioDeviceID device_ = 0;
-    std::thread synthStarter_;
-    // Set once by the synth's thread; null while it starts, or for good if it could not.
-    std::atomic<Synth *> synth_{nullptr};
 
     // The callback's own.
     //
     // The synth renders the song a few of the device's buffers ahead, each as it would have been
     // rendered in a callback of its own, and they are handed out one a callback: the synth costs
     // a good deal for each wake-up, and little for each frame.
-    static constexpr int BuffersAhead = 4;
     struct Piece {
         bool sounds = false;     // rendered; else silence, with nothing to report
         bool ofSong = false;     // its frames count as the song's
         bool endedAfter = false;
     };
     std::vector<std::int16_t> ahead_;
-    std::array<Piece, BuffersAhead> pieces_;
-    int nextPiece_ = BuffersAhead;
-    unsigned restart_ = 0;
+    std::vector<Piece> pieces_;
+    std::size_t nextPiece_ = 0;
+    unsigned playedRestart_ = 0;
     bool playerStarted_ = false;
     float gain_ = -1.0f;
     std::uint64_t frames_ = 0;
+
+    std::thread keeper_;
 };
 
 }  // namespace morvik::audio

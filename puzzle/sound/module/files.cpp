@@ -1,7 +1,6 @@
 #include "files.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -395,28 +394,6 @@ Song readSong(std::span<const char> bytes)
 std::string songError(std::span<const char> bytes)
 {
     return readSong(bytes).error;
-}
-
-MappedFile::MappedFile(const std::string &path)
-{
-    std::size_t size = 0;
-    const int fd = openRegular(path, std::size_t{1} << 30, size, error_);
-    if (fd < 0)
-        return;
-    void *data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    if (data == MAP_FAILED) {
-        error_ = errorText(errno);
-    } else {
-        data_ = static_cast<const char *>(data);
-        size_ = size;
-    }
-    ::close(fd);
-}
-
-MappedFile::~MappedFile()
-{
-    if (data_)
-        ::munmap(const_cast<char *>(data_), size_);
 }
 
 }  // namespace morvik::audio

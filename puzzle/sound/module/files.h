@@ -32,22 +32,4 @@ Song readSong(std::span<const char> bytes);
 // Why the synth cannot play a song, or nothing if it can.
 std::string songError(std::span<const char> bytes);
 
-// A read-only mapping of a whole regular file: its pages are read only where they are used.
-class MappedFile {
-public:
-    explicit MappedFile(const std::string &path);
-    ~MappedFile();
-    MappedFile(const MappedFile &) = delete;
-    MappedFile &operator=(const MappedFile &) = delete;
-
-    std::span<const char> bytes() const { return {data_, size_}; }
-    // Empty when the file is mapped.
-    const std::string &error() const { return error_; }
-
-private:
-    const char *data_ = nullptr;
-    std::size_t size_ = 0;
-    std::string error_;
-};
-
 }  // namespace morvik::audio

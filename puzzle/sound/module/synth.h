@@ -1,16 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
-// The MIDI synth with its soundfont, in a module of its own: FluidSynth and its libraries are
-// loaded only once a song is to be played, and never by a game that has none.
+// The MIDI synth with its soundfont, played by the audio module's engine.
 namespace morvik::audio {
 
 // The device's frames: 16-bit stereo at this rate, interleaved.
 inline constexpr int DeviceRate = 44100;
 
-// Made on a thread of the engine's; from then on every call comes from the audio callback.
+// Made with the engine; from then on every call comes from the audio callback.
 class Synth {
 public:
     virtual ~Synth() = default;
@@ -28,10 +28,8 @@ public:
     virtual void write(std::int16_t *out, int frames) = 0;
 };
 
-// The module's one entry point: the synth with its instruments loaded, or null, with one line on
-// standard error, when no soundfont can be loaded.
-using StartSynth = Synth *(*)();
-inline constexpr const char *StartSynthSymbol = "morvik_synth_start";
-inline constexpr const char *SynthFileName = "morvik-synth.so";
+// The synth with its instruments loaded, or null, with one line on standard error, when its
+// soundfont cannot be loaded.
+std::unique_ptr<Synth> startSynth();
 
 }  // namespace morvik::audio

@@ -10,11 +10,8 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <numbers>
-#include <sstream>
-#include <string>
 #include <vector>
 
 namespace morvik::audio {
@@ -50,17 +47,6 @@ private:
     std::array<std::array<int, 3>, 2> history_{};
 };
 
-// SDL_SOUNDFONTS, as SDL_mixer reads it: file names separated by ';'.
-std::vector<std::string> listedSoundFonts(const char *list)
-{
-    std::vector<std::string> fonts;
-    std::istringstream in(list);
-    for (std::string font; std::getline(in, font, ';');)
-        if (!font.empty())
-            fonts.push_back(font);
-    return fonts;
-}
-
 // FluidSynth, without audio or MIDI drivers of its own: the engine's audio callback runs it.
 class Fluid : public Synth {
 public:
@@ -81,16 +67,11 @@ public:
     Fluid(const Fluid &) = delete;
     Fluid &operator=(const Fluid &) = delete;
 
-    // The soundfonts listed in SDL_SOUNDFONTS, else the song's own instruments built into the module.
+    // The song's own instruments, built into the module.
     bool loadInstruments()
     {
-        bool loaded = false;
-        if (const char *list = std::getenv("SDL_SOUNDFONTS")) {
-            loaded = loadFirstSoundFont(listedSoundFonts(list));
-        } else {
-            const auto font = soundFontData();
-            loaded = loadSoundFont(synth_, {reinterpret_cast<const char *>(font.data()), font.size()}, true);
-        }
+        const auto font = soundFontData();
+        const bool loaded = loadSoundFont(synth_, {reinterpret_cast<const char *>(font.data()), font.size()}, true);
         fluid_synth_set_interp_method(synth_, -1, FLUID_INTERP_LINEAR);
         return loaded;
     }
@@ -202,28 +183,11 @@ private:
         }
     }
 
-    bool loadFirstSoundFont(const std::vector<std::string> &files)
-    {
-        std::string tried;
-        for (const auto &file : files) {
-            auto font = std::make_unique<MappedFile>(file);
-            if (font->error().empty() && loadSoundFont(synth_, font->bytes(), true)) {
-                soundFont_ = std::move(font);
-                return true;
-            }
-            tried += (tried.empty() ? "" : ", ") + file;
-        }
-        std::fprintf(stderr, "morvik: no General MIDI soundfont (tried %s); the music is silent\n",
-                     tried.empty() ? "none" : tried.c_str());
-        return false;
-    }
-
     fluid_settings_t *settings_ = nullptr;
     fluid_synth_t *synth_ = nullptr;
     int voices_ = 0;
     float gain_ = 0;
     fluid_player_t *player_ = nullptr;
-    std::unique_ptr<MappedFile> soundFont_;
     // The synth's frames and the device's.
     std::vector<std::int16_t> half_;
     std::vector<std::int16_t> doubled_;
@@ -237,10 +201,13 @@ private:
 
 }  // namespace
 
-}  // namespace morvik::audio
-
-extern "C" __attribute__((visibility("default"))) morvik::audio::Synth *morvik_synth_start()
+std::unique_ptr<Synth> startSynth()
 {
-    auto synth = std::make_unique<morvik::audio::Fluid>();
-    return synth->loadInstruments() ? synth.release() : nullptr;
+    auto synth = std::make_unique<Fluid>();
+    if (synth->loadInstruments())
+        return synth;
+    std::fprintf(stderr, "morvik: the built-in soundfont cannot be loaded; the music is silent\n");
+    return nullptr;
 }
+
+}  // namespace morvik::audio

@@ -19,7 +19,7 @@ inline int voicesFor(int notesAtOnce)
     return std::clamp(2 * notesAtOnce, FewestVoices, MostVoices);
 }
 
-// The game's synth settings, for the synth module and for what measures or checks it. A cheap
+// The game's synth settings, for the audio module's synth and for what measures or checks it. A cheap
 // synth: a background song needs neither reverb nor chorus, and it is only ever called from the
 // audio callback. Only the samples of the instruments the song selects are read from the
 // soundfont.

@@ -1,0 +1,15 @@
+// What the sound path trades for its cues' timing: printed by bench/cue_latency beside its figures.
+#include "engine.h"
+#include "settings.h"
+
+#include <cstdio>
+
+int main()
+{
+    using morvik::audio::Engine;
+    const double ms = 1000.0 / morvik::audio::DeviceRate;
+    std::printf("device period %d frames (%.1f ms), song rendered %d periods ahead (%.1f ms), synth at %d Hz "
+                "doubled to %d Hz\n",
+                Engine::BufferFrames, Engine::BufferFrames * ms, Engine::BuffersAhead,
+                Engine::BufferFrames * Engine::BuffersAhead * ms, morvik::audio::SynthRate, morvik::audio::DeviceRate);
+}

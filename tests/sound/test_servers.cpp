@@ -1,0 +1,312 @@
+// The players on a real sound server, PulseAudio or PipeWire, private to the test: what reaches
+// the server's null sink is read back from its monitor. The server is stopped and started again
+// under the players, or appears only after they have started.
+#include "audio_device.h"
+#include "fixtures.h"
+#include "media_player.h"
+
+#include <QtTest>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+
+using morvik::AudioDevice;
+using morvik::MediaPlayer;
+
+namespace {
+
+// Standard error goes into a file while this lives.
+class StderrCapture {
+public:
+    StderrCapture()
+    {
+        file_.open();
+        std::fflush(stderr);
+        saved_ = ::dup(2);
+        ::dup2(file_.handle(), 2);
+    }
+    ~StderrCapture()
+    {
+        std::fflush(stderr);
+        ::dup2(saved_, 2);
+        ::close(saved_);
+    }
+    QStringList lines()
+    {
+        std::fflush(stderr);
+        QFile file(file_.fileName());
+        file.open(QIODevice::ReadOnly);
+        return QString::fromLocal8Bit(file.readAll()).split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^morvik: "));
+    }
+
+private:
+    QTemporaryFile file_;
+    int saved_ = -1;
+};
+
+// Generous: a loaded machine may take its time to start a server.
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 30000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+// A private server in a folder of its own, and a recorder of its sink's monitor.
+class Server {
+public:
+    explicit Server(QString kind) : kind_(std::move(kind)) {}
+    ~Server()
+    {
+        stopRecording();
+        script({"quit", dir_.path()});
+    }
+
+    bool start()
+    {
+        if (!script({"start", kind_, dir_.path()}))
+            return false;
+        for (const QString &line : QString::fromLocal8Bit(output_).split('\n', Qt::SkipEmptyParts)) {
+            const auto pair = line.split('=');
+            if (pair.size() == 2)
+                env_[pair[0]] = pair[1];
+        }
+        return true;
+    }
+    bool stop() { return script({"stop", dir_.path()}); }
+    // Where the server listens, known before it runs.
+    QString address() const { return "unix:" + dir_.path() + (kind_ == "pulse" ? "/run/native" : "/run/pulse/native"); }
+
+    void record()
+    {
+        stopRecording();
+        recorded_ = dir_.filePath(QString("heard-%1.raw").arg(++recordings_));
+        recorder_.setStandardOutputFile(recorded_);
+        recorder_.setProcessEnvironment(environment());
+        recorder_.start("parec", {"-d", env_["SINK"] + ".monitor", "--format=s16le", "--rate=44100", "--channels=2",
+                                  "--latency-msec=5", "--raw"});
+        recorder_.waitForStarted();
+    }
+    void stopRecording()
+    {
+        if (recorder_.state() != QProcess::NotRunning) {
+            recorder_.terminate();
+            recorder_.waitForFinished();
+        }
+    }
+    // Something louder than the given level reached the sink since the recording began.
+    bool heard(int level = 1000) const
+    {
+        const auto samples = fixtures::samples(recorded_);
+        return std::any_of(samples.begin(), samples.end(), [&](std::int16_t s) { return std::abs(s) > level; });
+    }
+    // The streams clients hold on the server.
+    QStringList streams()
+    {
+        QProcess pactl;
+        pactl.setProcessEnvironment(environment());
+        pactl.start("pactl", {"list", "short", "sink-inputs"});
+        pactl.waitForFinished();
+        return QString::fromLocal8Bit(pactl.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    }
+
+private:
+    QProcessEnvironment environment() const
+    {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("PULSE_SERVER", address());
+        return env;
+    }
+    bool script(const QStringList &args)
+    {
+        QProcess process;
+        process.start(MORVIK_SOUND_SERVER, args);
+        const bool ok = process.waitForFinished(120000) && process.exitCode() == 0;
+        output_ = process.readAllStandardOutput();
+        if (!ok)
+            qWarning("%s", process.readAllStandardError().constData());
+        return ok;
+    }
+
+    QString kind_;
+    QTemporaryDir dir_;
+    QByteArray output_;
+    QMap<QString, QString> env_;
+    QProcess recorder_;
+    QString recorded_;
+    int recordings_ = 0;
+};
+
+bool have(const char *program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+}  // namespace
+
+class TestServers : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    std::string path(const QString &name) const { return dir.filePath(name).toStdString(); }
+
+private slots:
+    void initTestCase()
+    {
+        for (const char *program : {"pulseaudio", "pipewire", "wireplumber", "pipewire-pulse", "parec", "pactl", "dbus-daemon"})
+            if (!have(program))
+                QSKIP(qPrintable(QString("%1 is not installed (scripts/deps.sh)").arg(program)));
+        qputenv("SDL_AUDIODRIVER", "pulseaudio");
+        fixtures::write(dir.filePath("cue.wav"), fixtures::tone(44100 / 4, 880, 8000));
+        std::vector<fixtures::Note> notes;
+        for (int ms = 0; ms < 60000; ms += 500)
+            notes.push_back({ms, ms + 400});
+        fixtures::write(dir.filePath("ST.Mid"), fixtures::song(notes, 60000));
+    }
+
+    void init()
+    {
+        QFETCH(QString, kind);
+        server = std::make_unique<Server>(kind);
+        qputenv("PULSE_SERVER", server->address().toLocal8Bit());
+    }
+
+    void cleanup() { server.reset(); }
+
+    void serverRestart_data() { kinds(); }
+
+    // The server goes away under a playing game and comes back 2 s later: the players answer at
+    // once meanwhile, and music and cues are heard again, the song going on where it was.
+    void serverRestart()
+    {
+        QVERIFY(server->start());
+        server->record();
+        StderrCapture errors;
+        auto device = std::make_shared<AudioDevice>();
+        MediaPlayer effects(device), music(device);
+        music.setFileName(path("ST.Mid"));
+        music.setCommand("play");
+        music.setLevel(300);
+        QVERIFY(waitFor([&] { return music.position() > 1000 && server->heard(); }));
+
+        QVERIFY(server->stop());
+        QVERIFY(waitFor([&] { return errors.lines().size() == 1; }));
+        const std::int32_t before = music.position();
+        // The game's calls while the server is gone: a cue and the loop watch, every tick.
+        QElapsedTimer gone, call;
+        gone.start();
+        qint64 longest = 0;
+        while (gone.elapsed() < 2000) {
+            call.start();
+            effects.setCommand("stop");
+            effects.setFileName(path("cue.wav"));
+            effects.setCommand("play");
+            music.position();
+            longest = std::max(longest, call.elapsed());
+            QTest::qWait(100);
+        }
+        QVERIFY2(longest < 150, qPrintable(QString("a call took %1 ms").arg(longest)));
+        QCOMPARE(music.position(), before);
+
+        QVERIFY(server->start());
+        server->record();
+        QElapsedTimer back;
+        back.start();
+        QVERIFY(waitFor([&] { return errors.lines().size() == 2; }));
+        qInfo("the device is back %lld ms after the server was up", back.elapsed());
+        QVERIFY(waitFor([&] {
+            effects.setCommand("stop");
+            effects.setFileName(path("cue.wav"));
+            effects.setCommand("play");
+            return music.position() > before && server->heard();
+        }));
+        qInfo("heard again %lld ms after the server was up", back.elapsed());
+        QVERIFY(waitFor([&] { return music.position() > before + 1000; }));
+        const QStringList lines = errors.lines();
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].contains("is gone"), qPrintable(lines[0]));
+        QVERIFY2(lines[1].contains("is back"), qPrintable(lines[1]));
+    }
+
+    void serverAfterTheStart_data() { kinds(); }
+
+    // A game started before any server has its sound once one appears.
+    void serverAfterTheStart()
+    {
+        StderrCapture errors;
+        auto device = std::make_shared<AudioDevice>();
+        MediaPlayer effects(device), music(device);
+        music.setFileName(path("ST.Mid"));
+        music.setCommand("play");
+        QVERIFY(waitFor([&] { return music.position() == 0 && errors.lines().size() == 1; }));
+        QTest::qWait(1000);
+        QCOMPARE(music.position(), 0);
+        QVERIFY(server->start());
+        server->record();
+        QElapsedTimer up;
+        up.start();
+        QVERIFY(waitFor([&] { return music.position() > 0 && errors.lines().size() == 2; }));
+        qInfo("the device is back %lld ms after the server was up", up.elapsed());
+        QVERIFY(waitFor([&] { return server->heard(); }));
+        qInfo("heard %lld ms after the server was up", up.elapsed());
+        const QStringList lines = errors.lines();
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].contains("no audio device"), qPrintable(lines[0]));
+        QVERIFY2(lines[1].contains("is back"), qPrintable(lines[1]));
+    }
+
+    void noStreamWhenSilent_data() { kinds(); }
+
+    // With the music stopped and the cues sent with "stop", the game holds no stream once the last
+    // cue has ended; the music or a cue played brings one back at once.
+    void noStreamWhenSilent()
+    {
+        QVERIFY(server->start());
+        auto device = std::make_shared<AudioDevice>();
+        MediaPlayer effects(device), music(device);
+        music.setFileName(path("ST.Mid"));
+        music.setCommand("play");
+        QVERIFY(waitFor([&] { return music.position() > 500 && server->streams().size() == 1; }));
+        effects.setCommand("stop");
+        effects.setFileName(path("cue.wav"));
+        effects.setCommand("play");
+        music.setCommand("STOP");
+        QVERIFY(waitFor([&] { return effects.position() == 250; }));
+        effects.setCommand("stop");
+        effects.setFileName(path("cue.wav"));
+        effects.setCommand("stop");
+        QVERIFY(waitFor([&] { return server->streams().isEmpty(); }));
+
+        server->record();
+        music.setCommand("play");
+        QVERIFY(waitFor([&] { return server->streams().size() == 1 && server->heard(); }));
+        music.setCommand("STOP");
+        QVERIFY(waitFor([&] { return server->streams().isEmpty(); }));
+        server->record();
+        effects.setCommand("stop");
+        effects.setFileName(path("cue.wav"));
+        effects.setCommand("play");
+        QVERIFY(waitFor([&] { return server->heard(); }));
+    }
+
+private:
+    static void kinds()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("PulseAudio") << "pulse";
+        QTest::newRow("PipeWire") << "pipewire";
+    }
+
+    std::unique_ptr<Server> server;
+};
+
+QTEST_GUILESS_MAIN(TestServers)
+#include "test_servers.moc"
