@@ -16,6 +16,8 @@ differ() {  # differ WHAT EXPECTED FOUND
 }
 
 version=$(dpkg-parsechangelog -l "$debian/changelog" -S Version)
+# A derivative's own suffix (1.0ubuntu1, 1.0~ppa1) is not part of the game's version.
+version=${version%%[!0-9.]*}
 written=$(dpkg-parsechangelog -l "$debian/changelog" -S Date)
 date=$(LC_ALL=C date -u -d "$(cut -d' ' -f2-4 <<<"$written")" +%F)
 summary=$(sed -n 's/^Description: //p' "$debian/control")
