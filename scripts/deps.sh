@@ -18,8 +18,10 @@ packages=(
   xvfb xauth python3-xlib
   # checks of the menu entry, the store metadata and the manual page
   desktop-file-utils appstream groff-base
-  # the Debian package: build, dependencies, checks, and a clean Debian root to install it in
-  dpkg-dev fakeroot lintian debootstrap
+  # the Debian package: its build (debhelper), lintian, autopkgtest (with man-db for its manual page
+  # test), reprotest with diffoscope and the tools its variations use, and a clean Debian root
+  dpkg-dev debhelper fakeroot lintian autopkgtest man-db reprotest diffoscope-minimal disorderfs
+  locales-all debootstrap
   # tests on other desktops: Wayland (a headless compositor and Qt's Wayland platform), a small
   # X window manager that moves windows, and the accessibility bus a screen reader reads
   qt6-wayland weston openbox xdotool at-spi2-core dbus python3-pyatspi

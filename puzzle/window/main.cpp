@@ -4,15 +4,19 @@
 #include "form1.h"
 #include "media_player.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <string>
+#include <string_view>
 
 namespace {
 
 constexpr const char *usage =
     "Usage: morvik [OPTION]\n"
-    "A picture puzzle: put fifteen pictures back together, sliding or piece by piece.\n"
+    MORVIK_SUMMARY ".\n"
     "The music and the sound effects are read from the folder the game is started in:\n"
     "ST.Mid, move.wav, no.wav, Yes.wav and done.wav.\n"
     "\n"
@@ -26,11 +30,56 @@ bool is(const char *arg, const char *shortName, const char *longName)
     return std::strcmp(arg, shortName) == 0 || std::strcmp(arg, longName) == 0;
 }
 
+// Qt's own options (those of QGuiApplication and QApplication, and X11's), which Qt takes out of
+// the arguments itself. Qt reads each with one dash or two.
+constexpr std::string_view qtWithValue[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
+    "qwindowtitle", "session", "display", "geometry", "style", "stylesheet"};
+constexpr std::string_view qtWithJoinedValue[] = {"style=", "stylesheet=", "qmljsdebugger="};
+constexpr std::string_view qtFlags[] = {"reverse", "widgetcount"};
+
+template <std::size_t N>
+bool among(std::string_view name, const std::string_view (&names)[N])
+{
+    return std::find(std::begin(names), std::end(names), name) != std::end(names);
+}
+
+template <std::size_t N>
+bool startsWithOneOf(std::string_view name, const std::string_view (&prefixes)[N])
+{
+    return std::any_of(std::begin(prefixes), std::end(prefixes),
+                       [name](std::string_view prefix) { return name.starts_with(prefix); });
+}
+
+// Every argument is checked here, before the application object exists: Qt connects to the
+// display in its constructor and aborts where there is none, so a mistyped option must be refused
+// first. Returns the one-line complaint, or an empty string when Qt may have the arguments.
+std::string refusal(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        std::string_view name = arg;
+        if (name.starts_with("--"))
+            name.remove_prefix(2);
+        else if (name.starts_with("-"))
+            name.remove_prefix(1);
+        else
+            return "morvik: unknown argument '" + std::string(arg) + "' (see morvik --help)";
+        if (among(name, qtFlags) || startsWithOneOf(name, qtWithJoinedValue))
+            continue;
+        if (!among(name, qtWithValue))
+            return "morvik: unknown option '" + std::string(arg) + "' (see morvik --help)";
+        if (++i == argc)
+            return "morvik: option '" + std::string(arg) + "' needs a value (see morvik --help)";
+    }
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    // Help and version answer before anything reaches for a display.
+    // Help and version answer whatever else is given, and before anything reaches for a display.
     for (int i = 1; i < argc; ++i) {
         if (is(argv[i], "-h", "--help")) {
             std::fputs(usage, stdout);
@@ -41,13 +90,11 @@ int main(int argc, char **argv)
             return 0;
         }
     }
-    morvik::Application app(argc, argv);
-    // Qt has taken its own options out; anything left is not ours either.
-    if (argc > 1) {
-        std::fprintf(stderr, "morvik: unknown %s '%s' (see morvik --help)\n",
-                     argv[1][0] == '-' ? "option" : "argument", argv[1]);
+    if (const std::string complaint = refusal(argc, argv); !complaint.empty()) {
+        std::fprintf(stderr, "%s\n", complaint.c_str());
         return 2;
     }
+    morvik::Application app(argc, argv);
     // The audio device opens once the window is first painted, so that the two do not compete at
     // start, or half a second from now if that comes first: a window started minimised or on
     // another workspace may be painted much later. What the players are told meanwhile plays then.
