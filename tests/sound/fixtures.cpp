@@ -1,10 +1,14 @@
 #include "fixtures.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QtEndian>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace fixtures {
@@ -144,6 +148,29 @@ std::vector<Run> soundRuns(const std::vector<std::int16_t> &samples)
             runs.push_back({frame, frame + 1});
     }
     return runs;
+}
+
+StderrCapture::StderrCapture()
+{
+    file_.open();
+    std::fflush(stderr);
+    saved_ = ::dup(2);
+    ::dup2(file_.handle(), 2);
+}
+
+StderrCapture::~StderrCapture()
+{
+    std::fflush(stderr);
+    ::dup2(saved_, 2);
+    ::close(saved_);
+}
+
+QStringList StderrCapture::lines()
+{
+    std::fflush(stderr);
+    QFile file(file_.fileName());
+    file.open(QIODevice::ReadOnly);
+    return QString::fromLocal8Bit(file.readAll()).split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^morvik: "));
 }
 
 }  // namespace fixtures

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <QTemporaryFile>
 
 #include <cstdint>
 #include <vector>
@@ -37,5 +39,20 @@ struct Run {
 
 // The stretches of sound louder than the synth's dither, joined across gaps shorter than 20 ms.
 std::vector<Run> soundRuns(const std::vector<std::int16_t> &samples);
+
+// Standard error goes into a file while this lives.
+class StderrCapture {
+public:
+    StderrCapture();
+    ~StderrCapture();
+    StderrCapture(const StderrCapture &) = delete;
+    StderrCapture &operator=(const StderrCapture &) = delete;
+    // The program's own lines ("morvik: ..."), leaving out the notes of SDL's drivers.
+    QStringList lines();
+
+private:
+    QTemporaryFile file_;
+    int saved_ = -1;
+};
 
 }  // namespace fixtures

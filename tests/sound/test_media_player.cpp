@@ -12,38 +12,11 @@
 #include <cstdio>
 #include <functional>
 
+using fixtures::StderrCapture;
 using morvik::AudioDevice;
 using morvik::MediaPlayer;
 
 namespace {
-
-// Standard error goes into a file while this lives.
-class StderrCapture {
-public:
-    StderrCapture()
-    {
-        file_.open();
-        std::fflush(stderr);
-        saved_ = ::dup(2);
-        ::dup2(file_.handle(), 2);
-    }
-    ~StderrCapture()
-    {
-        ::dup2(saved_, 2);
-        ::close(saved_);
-    }
-    // The lines of the program's own, leaving out the notes of SDL's disk driver.
-    QStringList lines()
-    {
-        QFile file(file_.fileName());
-        file.open(QIODevice::ReadOnly);
-        return QString::fromLocal8Bit(file.readAll()).split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^morvik: "));
-    }
-
-private:
-    QTemporaryFile file_;
-    int saved_ = -1;
-};
 
 // Polls the condition about every half millisecond, for at most the timeout.
 bool waitFor(const std::function<bool()> &condition, int timeoutMs = 60000)

@@ -12,39 +12,11 @@
 #include <cstdio>
 #include <functional>
 
+using fixtures::StderrCapture;
 using morvik::AudioDevice;
 using morvik::MediaPlayer;
 
 namespace {
-
-// Standard error goes into a file while this lives.
-class StderrCapture {
-public:
-    StderrCapture()
-    {
-        file_.open();
-        std::fflush(stderr);
-        saved_ = ::dup(2);
-        ::dup2(file_.handle(), 2);
-    }
-    ~StderrCapture()
-    {
-        std::fflush(stderr);
-        ::dup2(saved_, 2);
-        ::close(saved_);
-    }
-    QStringList lines()
-    {
-        std::fflush(stderr);
-        QFile file(file_.fileName());
-        file.open(QIODevice::ReadOnly);
-        return QString::fromLocal8Bit(file.readAll()).split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^morvik: "));
-    }
-
-private:
-    QTemporaryFile file_;
-    int saved_ = -1;
-};
 
 // Generous: a loaded machine may take its time to start a server.
 bool waitFor(const std::function<bool()> &condition, int timeoutMs = 30000)

@@ -3,12 +3,11 @@
 # moves windows for their clients (_NET_WM_MOVERESIZE): a drag moves it by the drag's distance from
 # the pointer's first move (the first of its ten steps, which tells the drag from a click), a click
 # without a drag moves nothing, and a drag that starts on a control moves nothing.
-#   move_test.sh GAME
+#   under_x11.sh move_test.sh GAME
 set -euo pipefail
 game=$(realpath "$1")
-for tool in Xvfb openbox xdotool /usr/bin/python3; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/deps.sh installs it)"; exit 77; }
-done
+command -v xdotool >/dev/null || { echo "SKIP: xdotool is not installed (scripts/deps.sh installs it)"; exit 77; }
+[[ -n "${DISPLAY:-}" ]] || { echo "move_test.sh runs under under_x11.sh, which gives it a display and a window manager"; exit 2; }
 
 work=$(mktemp -d)
 pids=()
@@ -18,30 +17,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-# A private display, numbered by the server itself.
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 10 number <&"$displayfd"
-export DISPLAY=":$number"
-
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-# The window manager is up once it names itself on the root window (Debian's own Python, which has
-# python3-xlib).
-/usr/bin/python3 - <<'PY'
-import time
-from Xlib import display
-d = display.Display()
-check = d.intern_atom('_NET_SUPPORTING_WM_CHECK')
-for _ in range(100):
-    if d.screen().root.get_full_property(check, 0):
-        break
-    time.sleep(0.1)
-else:
-    raise SystemExit('no window manager came up')
-PY
 
 cd "$work"
 QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy "$game" >"$work/game.log" 2>&1 &
