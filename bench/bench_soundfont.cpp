@@ -129,7 +129,7 @@ void measureVoices(int notes, bool asTheGame)
     const long before = residentKiB();
     const morvik::audio::Song song = morvik::audio::readSong(denseSong(notes));
     fluid_settings_t *settings =
-        morvik::audio::newSynthSettings(asTheGame ? morvik::audio::voicesFor(song.notesAtOnce) : morvik::audio::FewestVoices);
+        morvik::audio::newSynthSettings(asTheGame ? morvik::audio::voicesFor(song.notesAtOnce) : 32);
     fluid_synth_t *synth = new_fluid_synth(settings);
     fluid_synth_sfload(synth, MORVIK_SOUND_DIR "/morvik.sf2", 1);
     fluid_synth_set_interp_method(synth, -1, FLUID_INTERP_LINEAR);

@@ -10,9 +10,10 @@ namespace morvik::audio {
 inline constexpr int SynthRate = 22050;
 
 // The voices a song is given: twice the most notes it sounds at once, for drums that ring on, long
-// releases and instruments that sound a note on two voices. At least 32, as many as our song needs
-// (it sounds at most 23 voices): each voice held costs memory.
-inline constexpr int FewestVoices = 32;
+// releases and instruments that sound a note on two voices. At least 34, what our song is given (it
+// holds at most 17 notes at once): the synth is made with these voices, and one made again for a
+// song that needs more holds about 1.7 MiB more at its peak, which our song should not pay.
+inline constexpr int FewestVoices = 34;
 inline constexpr int MostVoices = 256;
 inline int voicesFor(int notesAtOnce)
 {
