@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include <memory>
@@ -522,7 +524,15 @@ int main(int argc, char **argv)
 {
     Application app(argc, argv);
     TestForm1 test;
-    return QTest::qExec(&test, argc, argv);
+    const int failures = QTest::qExec(&test, argc, argv);
+    // Qt 6.4's Wayland client can deadlock while it tears its display down, on a loaded machine:
+    // its event thread waits in wl_display_read_events for a read that never comes. The tests are
+    // over by then, so their result is given without that teardown.
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        std::fflush(nullptr);
+        std::_Exit(failures);
+    }
+    return failures;
 }
 
 #include "tst_form1.moc"

@@ -6,6 +6,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
+
 using namespace morvik;
 using morvik::test::Window;
 
@@ -278,7 +281,15 @@ int main(int argc, char **argv)
 {
     Application app(argc, argv);
     TestPlay test;
-    return QTest::qExec(&test, argc, argv);
+    const int failures = QTest::qExec(&test, argc, argv);
+    // Qt 6.4's Wayland client can deadlock while it tears its display down, on a loaded machine:
+    // its event thread waits in wl_display_read_events for a read that never comes. The tests are
+    // over by then, so their result is given without that teardown.
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        std::fflush(nullptr);
+        std::_Exit(failures);
+    }
+    return failures;
 }
 
 #include "tst_play.moc"
