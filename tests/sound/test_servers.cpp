@@ -237,8 +237,9 @@ private slots:
 
     void noStreamWhenSilent_data() { kinds(); }
 
-    // With the music stopped and the cues sent with "stop", the game holds no stream once the last
-    // cue has ended; the music or a cue played brings one back at once.
+    // The song and the cues are streams of their own: the cues' comes with a cue and goes with
+    // the cues sent "stop", the song playing on. With the music stopped too, the game holds no
+    // stream once the last cue has ended; the music or a cue played brings one back at once.
     void noStreamWhenSilent()
     {
         QVERIFY(server->start());
@@ -247,6 +248,15 @@ private slots:
         music.setFileName(path("ST.Mid"));
         music.setCommand("play");
         QVERIFY(waitFor([&] { return music.position() > 500 && server->streams().size() == 1; }));
+        effects.setFileName(path("cue.wav"));
+        effects.setCommand("play");
+        QVERIFY(waitFor([&] { return server->streams().size() == 2; }));
+        QVERIFY(waitFor([&] { return effects.position() == 250; }));
+        effects.setCommand("stop");
+        QVERIFY(waitFor([&] { return server->streams().size() == 1; }));
+        const std::int32_t playing = music.position();
+        QVERIFY(waitFor([&] { return music.position() > playing + 500; }));
+
         effects.setCommand("stop");
         effects.setFileName(path("cue.wav"));
         effects.setCommand("play");

@@ -215,24 +215,32 @@ bool Engine::songEnded() const
 
 // The keeper.
 
-// Something sounds, or a deck asked to play and the last sound is recent.
-bool Engine::wantsDevice(Clock::time_point now)
+// Each of the song and the cues is wanted while it sounds, and while a deck of its own asked to
+// play and its last sound is recent.
+Engine::Wanted Engine::wanted(Clock::time_point now)
 {
-    bool sounding = songOwner_ >= 0 && songPlaying_ && synth_ && !songEnded();
-    bool asked = false;
+    const bool songSounds = songOwner_ >= 0 && songPlaying_ && synth_ && !songEnded();
+    bool cuesSound = false;
+    bool songAsked = false;
+    bool cuesAsked = false;
     for (const Deck &deck : decks_) {
-        sounding = sounding || (waveActive(deck) && !deck.paused);
-        asked = asked || deck.wantsSound;
+        cuesSound = cuesSound || (waveActive(deck) && !deck.paused);
+        if (deck.kind == Kind::Song)
+            songAsked = songAsked || deck.wantsSound;
+        else
+            cuesAsked = cuesAsked || deck.wantsSound;
     }
-    if (sounding)
-        lastSound_ = now;
-    return sounding || (asked && now - lastSound_ < Linger);
+    if (songSounds)
+        lastSong_ = now;
+    if (cuesSound)
+        lastCue_ = now;
+    return {songSounds || (songAsked && now - lastSong_ < Linger), cuesSound || (cuesAsked && now - lastCue_ < Linger)};
 }
 
 // SDL stops calling back when the server of an open device goes away, and does not reconnect:
-// the device is closed and opened again, with SDL's audio started afresh so that it finds a server
-// that has come back, or one that has appeared since the start. One line on standard error when
-// the sound goes, and one when it is back.
+// the devices are closed and opened again, with SDL's audio started afresh so that it finds a
+// server that has come back, or one that has appeared since the start. One line on standard error
+// when the sound goes, and one when it is back.
 void Engine::keep()
 {
     bool silent = false;
@@ -241,10 +249,10 @@ void Engine::keep()
     std::unique_lock lock(mutex_);
     while (!closing_) {
         const auto now = Clock::now();
-        const bool wanted = wantsDevice(now);
+        const Wanted wants = wanted(now);
         lock.unlock();
-        if (device_ && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED) {
-            closeDevice();
+        if (anyLost()) {
+            closeDevices();
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             std::fprintf(stderr, "morvik: the audio device is gone; the game is silent until it is back\n");
             waitForServer();
@@ -252,14 +260,20 @@ void Engine::keep()
             retryAt = now;
             retry = FirstRetry;
         }
-        if (wanted && !device_ && now >= retryAt) {
+        if ((wants.song || wants.cues) && now >= retryAt) {
             std::string error;
-            if (openDevice(error)) {
+            bool opened = startAudio(error);
+            for (Output *output : opened ? outputs() : std::vector<Output *>{})
+                if (!output->id && ((output->song && wants.song) || (output->cues && wants.cues)))
+                    opened = openDevice(*output, error) && opened;
+            if (opened) {
                 if (silent)
                     std::fprintf(stderr, "morvik: the audio device is back (%s)\n", SDL_GetCurrentAudioDriver());
                 silent = false;
                 retry = FirstRetry;
             } else {
+                closeDevices();
+                SDL_QuitSubSystem(SDL_INIT_AUDIO);
                 if (!silent)
                     std::fprintf(stderr, "morvik: no audio device (%s); the game is silent until there is one\n",
                                  error.c_str());
@@ -268,21 +282,23 @@ void Engine::keep()
                 retryAt = now + retry;
                 retry = std::min<Clock::duration>(retry * 2, LastRetry);
             }
-        } else if (!wanted && device_) {
-            closeDevice();
         }
+        for (Output *output : outputs())
+            if (output->id && !((output->song && wants.song) || (output->cues && wants.cues)))
+                closeDevice(*output);
+        const bool open = anyOpen();
         lock.lock();
         const auto awake = [this] { return woken_ || closing_; };
-        if (device_)
+        if (open)
             wake_.wait_for(lock, Poll, awake);
-        else if (wanted)
+        else if (wants.song || wants.cues)
             wake_.wait_until(lock, retryAt, awake);
         else
             wake_.wait(lock, awake);
         woken_ = false;
     }
     lock.unlock();
-    closeDevice();
+    closeDevices();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     // SDL's error text for this thread goes with it.
     SDL_TLSCleanup();
@@ -296,79 +312,119 @@ void Engine::waitForServer()
     SDL_SetHint(SDL_HINT_AUDIODRIVER, "pulseaudio,pipewire");
 }
 
-// Exactly 44.1 kHz stereo 16-bit, as the cues and the synth are: SDL converts if the server
-// differs, and each cue is converted once, when it is loaded.
-bool Engine::openDevice(std::string &error)
+// SDL's audio, started if it is not, and whether its driver is a sound server's.
+bool Engine::startAudio(std::string &error)
 {
-    if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    if (SDL_WasInit(SDL_INIT_AUDIO))
+        return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         error = SDL_GetError();
         return false;
     }
+    const std::string driver = SDL_GetCurrentAudioDriver();
+    serverMixes_ = driver == "pulseaudio" || driver == "pipewire";
+    return true;
+}
+
+std::vector<Engine::Output *> Engine::outputs()
+{
+    if (serverMixes_)
+        return {&songDevice_, &cueDevice_};
+    return {&sharedDevice_};
+}
+
+bool Engine::anyOpen()
+{
+    return songDevice_.id || cueDevice_.id || sharedDevice_.id;
+}
+
+bool Engine::anyLost()
+{
+    for (const Output *output : {&songDevice_, &cueDevice_, &sharedDevice_})
+        if (output->id && SDL_GetAudioDeviceStatus(output->id) == SDL_AUDIO_STOPPED)
+            return true;
+    return false;
+}
+
+// Exactly 44.1 kHz stereo 16-bit, as the cues and the synth are: SDL converts if the server
+// differs, and each cue is converted once, when it is loaded.
+bool Engine::openDevice(Output &output, std::string &error)
+{
     SDL_AudioSpec wanted{};
     wanted.freq = DeviceRate;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 2;
-    wanted.samples = BufferFrames;
+    wanted.samples = static_cast<Uint16>(output.frames);
     wanted.callback = callback;
-    wanted.userdata = this;
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
-    if (device_ == 0) {
+    wanted.userdata = &output;
+    output.id = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+    if (output.id == 0) {
         error = SDL_GetError();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    SDL_PauseAudioDevice(device_, 0);
+    SDL_PauseAudioDevice(output.id, 0);
     return true;
 }
 
 // Only closing lets go of the server's stream: a paused device still writes silence to it.
-void Engine::closeDevice()
+void Engine::closeDevice(Output &output)
 {
-    if (device_)
-        SDL_CloseAudioDevice(device_);
-    device_ = 0;
+    if (output.id)
+        SDL_CloseAudioDevice(output.id);
+    output.id = 0;
 }
 
-// The callback.
-
-void SDLCALL Engine::callback(void *self, Uint8 *stream, int length)
+void Engine::closeDevices()
 {
-    static_cast<Engine *>(self)->render(reinterpret_cast<std::int16_t *>(stream), length / 4);
+    for (Output *output : {&songDevice_, &cueDevice_, &sharedDevice_})
+        closeDevice(*output);
 }
 
-void Engine::render(std::int16_t *out, int frames)
+// The callbacks.
+
+void SDLCALL Engine::callback(void *output, Uint8 *stream, int length)
 {
+    const Output &o = *static_cast<const Output *>(output);
+    auto *out = reinterpret_cast<std::int16_t *>(stream);
+    const int frames = length / 4;
     std::fill_n(out, frames * 2, std::int16_t{0});
-    if (synth_) {
-        std::unique_lock lock(mutex_);
-        const unsigned restart = restart_;
-        const auto song = song_;
-        const bool playing = songPlaying_;
-        const float gain = songGain_;
+    if (o.song)
+        o.engine->renderSong(out, frames);
+    if (o.cues)
+        o.engine->mixWaves(out, frames);
+}
+
+void Engine::renderSong(std::int16_t *out, int frames)
+{
+    if (!synth_)
+        return;
+    std::unique_lock lock(mutex_);
+    const unsigned restart = restart_;
+    const auto song = song_;
+    const bool playing = songPlaying_;
+    const float gain = songGain_;
+    lock.unlock();
+    if (restart != playedRestart_) {
+        startSong(song);
+        playedRestart_ = restart;
+        lock.lock();
+        renderedRestart_ = restart;
+        renderedFrames_ = 0;
+        renderedEnd_ = false;
         lock.unlock();
-        if (restart != playedRestart_) {
-            startSong(song);
-            playedRestart_ = restart;
-            lock.lock();
-            renderedRestart_ = restart;
-            renderedFrames_ = 0;
-            renderedEnd_ = false;
-            lock.unlock();
-        }
-        if (gain != gain_) {
-            synth_->setGain(gain);
-            gain_ = gain;
-        }
-        // Stopped, the synth is not run at all, so the song waits exactly where it stopped.
-        if (synth_->hasSong() && playing) {
-            if (!playerStarted_) {
-                synth_->play();
-                playerStarted_ = true;
-            }
-            playSong(out, frames);
-        }
     }
-    mixWaves(out, frames);
+    if (gain != gain_) {
+        synth_->setGain(gain);
+        gain_ = gain;
+    }
+    // Stopped, the synth is not run at all, so the song waits exactly where it stopped.
+    if (synth_->hasSong() && playing) {
+        if (!playerStarted_) {
+            synth_->play();
+            playerStarted_ = true;
+        }
+        playSong(out, frames);
+    }
 }
 
 void Engine::startSong(const std::shared_ptr<const SongFile> &song)
@@ -380,10 +436,11 @@ void Engine::startSong(const std::shared_ptr<const SongFile> &song)
 }
 
 // The song's next buffer, with the frames rendered of the song so far. SDL calls back for the
-// same number of frames every time.
+// same number of frames every time; a device opened again with another buffer, after the server
+// has changed, drops what was rendered ahead for the old one.
 void Engine::playSong(std::int16_t *out, int frames)
 {
-    if (nextPiece_ == pieces_.size())
+    if (nextPiece_ == pieces_.size() || frames != pieceFrames_)
         renderAhead(frames);
     const Piece &piece = pieces_[nextPiece_++];
     if (!piece.sounds)
@@ -401,8 +458,9 @@ void Engine::playSong(std::int16_t *out, int frames)
 void Engine::renderAhead(int frames)
 {
     const auto samples = static_cast<std::size_t>(frames) * 2;
-    ahead_.resize(samples * BuffersAhead);
-    pieces_.resize(BuffersAhead);
+    pieces_.resize(static_cast<std::size_t>(std::max(AheadFrames / frames, 1)));
+    ahead_.resize(samples * pieces_.size());
+    pieceFrames_ = frames;
     for (std::size_t i = 0; i < pieces_.size(); ++i) {
         Piece &piece = pieces_[i];
         piece.ofSong = synth_->songRunning();

@@ -18,25 +18,32 @@ namespace morvik::audio {
 
 using SongFile = std::vector<char>;
 
-// The audio device, SDL's own, with the synth that plays MIDI songs into it; the waves are mixed
+// The audio devices, SDL's own, with the synth that plays MIDI songs into them; the waves are mixed
 // on top of the synth, each on its deck's own channel. One song at a time: the deck that played it
 // last owns it.
 //
+// Where a sound server mixes its clients (PulseAudio, PipeWire), the song and the cues go to it as
+// two streams: the song's with a long period, which wakes the process seldom, and the cues' with a
+// short one, so that a cue is heard soon after the move that plays it, open only while cues are
+// played. Elsewhere (ALSA, or SDL's disk and dummy drivers) one device at the short period plays both.
+//
 // Three threads meet here, and one lock guards what they share. The UI thread works the decks. The
-// device's thread (SDL's) renders in the callback; it holds the lock to take up what the decks ask
-// of the song, publish its progress and mix the waves, never while the synth renders, and it alone
-// calls the synth. The keeper thread opens the device when something is to be heard, closes it
-// when nothing has been for a while, and opens it again after the sound server has gone away; it
-// alone calls SDL's device functions, never while holding the lock, so that no deck call waits for
-// a sound server.
+// devices' threads (SDL's) render in the callbacks; they hold the lock to take up what the decks ask
+// of the song, publish its progress and mix the waves, never while the synth renders, and only the
+// song's device calls the synth. The keeper thread opens a device when something of its own is to
+// be heard, closes it when nothing has been for a while, and opens them again after the sound
+// server has gone away; it alone calls SDL's device functions, never while holding the lock, so
+// that no deck call waits for a sound server.
 class Engine : public Module {
 public:
-    // The device's buffer: each callback renders this many frames. A cue starts at the next
-    // callback, so the buffer sets how late it is heard; each callback wakes the device's thread.
-    static constexpr int BufferFrames = 512;
-    // The synth renders the song this many buffers at a time (see renderAhead).
-    static constexpr int BuffersAhead = 16;
-    // A deck whose last command was play keeps the device open this long after the last sound, so
+    // A device's buffer: each callback renders this many frames, and each wakes the device's
+    // thread. A cue starts at the next callback of its device, so its buffer sets how late it is
+    // heard; the song's own device, where there is one, wakes a quarter as often.
+    static constexpr int CueFrames = 512;
+    static constexpr int SongFrames = 2048;
+    // The synth renders the song this many frames at a time (see renderAhead).
+    static constexpr int AheadFrames = 8192;
+    // A deck whose last command was play keeps its device open this long after its last sound, so
     // that a cue soon after is not held up by the opening of a stream.
     static constexpr std::chrono::seconds Linger{10};
 
@@ -71,6 +78,20 @@ private:
         std::int64_t frames = 0;
     };
 
+    // One of SDL's devices, and what it plays.
+    struct Output {
+        Engine *engine;
+        bool song;
+        bool cues;
+        int frames;
+        SDL_AudioDeviceID id = 0;
+    };
+    // What is to be heard: the song, the cues.
+    struct Wanted {
+        bool song = false;
+        bool cues = false;
+    };
+
     static bool waveActive(const Deck &deck) { return deck.sounding && deck.at * 2 < deck.sounding->size(); }
     void release(int deck);
     void startWave(Deck &deck);
@@ -80,14 +101,19 @@ private:
 
     // The keeper's.
     void keep();
-    bool wantsDevice(Clock::time_point now);
+    Wanted wanted(Clock::time_point now);
     static void waitForServer();
-    bool openDevice(std::string &error);
-    void closeDevice();
+    bool startAudio(std::string &error);
+    std::vector<Output *> outputs();
+    bool anyOpen();
+    bool anyLost();
+    bool openDevice(Output &output, std::string &error);
+    static void closeDevice(Output &output);
+    void closeDevices();
 
     // The callback's.
-    static void SDLCALL callback(void *self, Uint8 *stream, int length);
-    void render(std::int16_t *out, int frames);
+    static void SDLCALL callback(void *output, Uint8 *stream, int length);
+    void renderSong(std::int16_t *out, int frames);
     void startSong(const std::shared_ptr<const SongFile> &song);
     void playSong(std::int16_t *out, int frames);
     void renderAhead(int frames);
@@ -108,18 +134,24 @@ private:
     unsigned renderedRestart_ = 0;
     std::uint64_t renderedFrames_ = 0;
     bool renderedEnd_ = false;
-    Clock::time_point lastSound_{};
+    Clock::time_point lastSong_{};
+    Clock::time_point lastCue_{};
 
     // Made before the keeper starts; used by the callback alone.
     std::unique_ptr<Synth> synth_;
-    // The keeper's own.
-    SDL_AudioDeviceID device_ = 0;
+    // The keeper's own: the song's and the cues' devices where a server mixes them, else the one
+    // device for both.
+    Output songDevice_{this, true, false, SongFrames};
+    Output cueDevice_{this, false, true, CueFrames};
+    Output sharedDevice_{this, true, true, CueFrames};
+    bool serverMixes_ = false;
 
     // The callback's own.
     //
     // The synth renders the song a few of the device's buffers ahead, each as it would have been
     // rendered in a callback of its own, and they are handed out one a callback: the synth costs
-    // a good deal for each wake-up, and little for each frame.
+    // a good deal for each wake-up, and little for each frame. The buffers are as long as the
+    // device's that plays the song.
     struct Piece {
         bool sounds = false;     // rendered; else silence, with nothing to report
         bool ofSong = false;     // its frames count as the song's
@@ -128,6 +160,7 @@ private:
     std::vector<std::int16_t> ahead_;
     std::vector<Piece> pieces_;
     std::size_t nextPiece_ = 0;
+    int pieceFrames_ = 0;
     unsigned playedRestart_ = 0;
     bool playerStarted_ = false;
     float gain_ = -1.0f;
