@@ -58,7 +58,8 @@ bool measure(const std::string &font, bool dynamic)
     fluid_player_t *player = new_fluid_player(synth);
     fluid_player_add_mem(player, song.standard.data(), song.standard.size());
     const long before = residentKiB();
-    const bool loaded = fluid_synth_sfload(synth, font.c_str(), 1) != FLUID_FAILED;
+    const bool loaded = fluid_synth_sfload(synth, font.c_str(), 0) != FLUID_FAILED;
+    morvik::audio::selectFirstPrograms(synth, song.startsOnDefault);
     const long afterLoad = residentKiB();
     fluid_synth_set_interp_method(synth, -1, FLUID_INTERP_LINEAR);
     long peak = afterLoad;

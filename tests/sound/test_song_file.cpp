@@ -133,6 +133,34 @@ private slots:
         QCOMPARE(QString::fromStdString(morvik::audio::songError({song.constData(), std::size_t(song.size())})), reason);
     }
 
+    void channelsOnDefault_data()
+    {
+        QTest::addColumn<QByteArray>("song");
+        QTest::addColumn<QList<int>>("channels");
+        const QByteArray organ("\x00\xc0\x10", 3);
+        const QByteArray drum("\x00\x99\x26\x64\x60\x89\x26\x00", 8);
+        QTest::newRow("notes and no program") << header(1, 0) + track(tempo + notes + end) << QList<int>{0};
+        QTest::newRow("a program before the notes") << header(1, 0) + track(tempo + organ + notes + end) << QList<int>{};
+        QTest::newRow("a program after the first note") << header(1, 0) + track(tempo + notes + organ + notes + end) << QList<int>{0};
+        QTest::newRow("a program in an earlier track") << header(2) + track(tempo + organ + end) + track(notes + end) << QList<int>{};
+        QTest::newRow("a program in a later track, at the same tick") << header(2) + track(tempo + notes + end) + track(organ + end) << QList<int>{0};
+        QTest::newRow("drums on channel 10") << header(1, 0) + track(tempo + drum + end) << QList<int>{9};
+        QTest::newRow("a note-on of no strength") << header(1, 0) + track(tempo + QByteArray("\x00\x90\x3c\x00", 4) + end) << QList<int>{};
+    }
+
+    // The channels that sound before their song selects an instrument.
+    void channelsOnDefault()
+    {
+        QFETCH(QByteArray, song);
+        QFETCH(QList<int>, channels);
+        const morvik::audio::Song read = morvik::audio::readSong({song.constData(), std::size_t(song.size())});
+        QList<int> onDefault;
+        for (int c = 0; c < 16; ++c)
+            if (read.startsOnDefault[std::size_t(c)])
+                onDefault.append(c);
+        QCOMPARE(onDefault, channels);
+    }
+
     // The notes a song sounds at once, each until 0.3 s after its note-off, size the synth's voices.
     void notesAtOnce()
     {

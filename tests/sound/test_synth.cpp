@@ -5,7 +5,9 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -15,12 +17,12 @@ class TestSynth : public QObject {
     Q_OBJECT
 
     // The whole song, written in buffers of the given sizes in turn.
-    std::vector<std::int16_t> render(const std::vector<int> &sizes)
+    std::vector<std::int16_t> render(const std::vector<int> &sizes,
+                                     const QByteArray &song = fixtures::song({{0, 300}, {400, 700}}, 800))
     {
         const auto synth = morvik::audio::startSynth();
         if (!synth)
             return {};
-        const QByteArray song = fixtures::song({{0, 300}, {400, 700}}, 800);
         synth->load({song.constData(), std::size_t(song.size())});
         synth->play();
         std::vector<std::int16_t> out;
@@ -62,6 +64,40 @@ private slots:
         const double period = (crossings.back() - crossings.front()) / double(crossings.size() - 1);
         const double cents = 1200 * std::log2((44100 / period) / 261.63);
         QVERIFY2(std::abs(cents) < 10, qPrintable(QString::number(cents)));
+    }
+
+    void aChannelWithNoProgramPlaysTheFirst_data()
+    {
+        QTest::addColumn<QByteArray>("unselected");
+        QTest::addColumn<QByteArray>("selected");
+        const QByteArray piano("\x00\x90\x3c\x64\x83\x60\x80\x3c\x00", 9);
+        const QByteArray snare("\x00\x99\x26\x64\x83\x60\x89\x26\x00", 9);
+        QTest::newRow("the piano") << piano << QByteArray("\x00\xc0\x00", 3) + piano;
+        QTest::newRow("the standard kit on channel 10") << snare << QByteArray("\x00\xc9\x00", 3) + snare;
+        QTest::newRow("until the song selects another")
+            << piano + QByteArray("\x00\xc0\x10", 3) + piano
+            << QByteArray("\x00\xc0\x00", 3) + piano + QByteArray("\x00\xc0\x10", 3) + piano;
+    }
+
+    // A song that sounds a channel before it selects the channel's instrument hears General MIDI's
+    // first program there, as if the song had selected it.
+    void aChannelWithNoProgramPlaysTheFirst()
+    {
+        QFETCH(QByteArray, unselected);
+        QFETCH(QByteArray, selected);
+        const auto unselectedSound = render({2048}, oneTrack(unselected));
+        QVERIFY(std::any_of(unselectedSound.begin(), unselectedSound.end(), [](std::int16_t s) { return std::abs(s) > 200; }));
+        QVERIFY(unselectedSound == render({2048}, oneTrack(selected)));
+    }
+
+private:
+    // A song of one track, 480 ticks a quarter of 0.5 s, of the given events and their times.
+    static QByteArray oneTrack(const QByteArray &events)
+    {
+        const QByteArray track = events + QByteArray("\x00\xff\x2f\x00", 4);
+        const auto size = quint32(track.size());
+        return QByteArray("MThd\0\0\0\6\0\0\0\1\1\xe0MTrk", 18) + char(size >> 24) + char(size >> 16)
+               + char(size >> 8) + char(size) + track;
     }
 };
 

@@ -24,5 +24,10 @@ QByteArray completionWave();
 QByteArray song();
 // The instruments the song plays, as a SoundFont 2 file.
 QByteArray soundFont();
+// The program of the drum bank that holds the song's own kit: the drums it plays, as they are in
+// the standard kit. A synth reads every sample of a kit once a song selects it, and the song need
+// not hold the whole map's. Program 120 of the drum bank is a kit of no standard, so that no other
+// song selects it.
+inline constexpr int songKitProgram = 120;
 
 }  // namespace morvik::assetgen

@@ -174,6 +174,7 @@ QByteArray song()
         music.raw(0, Track::message(0xB0 | v.channel, 10, v.pan));
         music.raw(0, Track::message(0xB0 | v.channel, 91, 48));
     }
+    music.raw(0, QByteArray(1, char(0xC0 | Drums)) + char(songKitProgram));
     music.raw(0, Track::message(0xB0 | Drums, 7, 90));
 
     for (int b = 0; b < bars; ++b) {

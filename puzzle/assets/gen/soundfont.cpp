@@ -615,7 +615,7 @@ struct Preset {
 // The instruments, in the order they are written.
 enum InstrumentIndex {
     Flute, ElectricPiano, Bass, Strings, Kit, Piano, Mallets, Organ, Guitar, Violin, Brass, Reed, Lead, Pad,
-    Effects, Sitar, Steel, Noises,
+    Effects, Sitar, Steel, Noises, SongKit,
 };
 
 // Every General MIDI program on the voice of its family, except the song's own four, which keep
@@ -640,6 +640,7 @@ std::vector<Preset> generalMidiPresets()
             presets.push_back({"Program " + QByteArray::number(program), program, 0, byFamily[program / 8]});
     }
     presets.push_back({"Standard", 0, 128, Kit});
+    presets.push_back({"Song Kit", songKitProgram, 128, SongKit});
     return presets;
 }
 
@@ -930,6 +931,15 @@ QByteArray soundFont()
     };
     for (const auto &voice : voices)
         instruments.push_back(keyboard(voice.name, first[voice.id], sets[voice.id], with(envelope(voice.envelope), voice.more)));
+
+    // The song's kit: the zones of the standard kit that sound the song's drums at their own keys.
+    Instrument songKit{"Song Kit", {}};
+    for (const Instrument::Zone &zone : instruments[Kit].zones) {
+        const int drum = zone.sample - first[Kit];
+        if (drum >= 0 && drum < int(sets[Kit].size()) && sets[Kit][std::size_t(drum)].root == zone.low)
+            songKit.zones.push_back(zone);
+    }
+    instruments.push_back(songKit);
 
     return build(samples, instruments, generalMidiPresets());
 }

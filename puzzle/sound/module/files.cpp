@@ -147,6 +147,7 @@ public:
         putBigEndian(song.standard, division_, 2);
         song.standard.insert(song.standard.end(), tracks_.begin(), tracks_.end());
         song.notesAtOnce = notesAtOnce(tracks);
+        song.startsOnDefault = startsOnDefault();
         return song;
     }
 
@@ -200,6 +201,7 @@ private:
     std::optional<std::uint64_t> readTrack(std::uint64_t start, std::uint64_t end, bool first)
     {
         at_ = start;
+        firsts_.emplace_back();
         track_.clear();
         written_ = 0;
         std::uint64_t tick = 0;
@@ -232,6 +234,7 @@ private:
                     return std::nullopt;
                 std::array<char, 3> event{static_cast<char>(kind), (*data)[0], size == 2 ? (*data)[1] : '\0'};
                 put(tick, {event.data(), size + 1});
+                noteFirsts(kind, size == 2 ? (*data)[1] : '\0', tick);
             } else if (kind == 0xf0 || kind == 0xf7) {
                 const auto size = number();
                 const auto data = size ? take(*size) : std::nullopt;
@@ -265,6 +268,36 @@ private:
         putBigEndian(tracks_, static_cast<std::uint32_t>(track_.size()), 4);
         tracks_.insert(tracks_.end(), track_.begin(), track_.end());
         return at_;
+    }
+
+    // Where in the track being read each channel first selects a program and first sounds a note.
+    void noteFirsts(unsigned char kind, char velocity, std::uint64_t tick)
+    {
+        Firsts &track = firsts_.back();
+        const int channel = kind & 0x0f;
+        if ((kind & 0xf0) == 0xc0 && !track.program[channel])
+            track.program[channel] = tick;
+        if ((kind & 0xf0) == 0x90 && velocity != 0 && !track.note[channel]) {
+            track.note[channel] = tick;
+            track.selectedFirst[channel] = track.program[channel].has_value();
+        }
+    }
+
+    std::array<bool, 16> startsOnDefault() const
+    {
+        std::array<bool, 16> channels{};
+        for (std::size_t t = 0; t < firsts_.size(); ++t)
+            for (int c = 0; c < 16; ++c) {
+                const auto &note = firsts_[t].note[c];
+                if (!note || firsts_[t].selectedFirst[c])
+                    continue;
+                const bool selectedBefore = std::any_of(firsts_.begin(), firsts_.begin() + static_cast<std::ptrdiff_t>(t),
+                                                        [&](const Firsts &earlier) {
+                                                            return earlier.program[c] && *earlier.program[c] <= *note;
+                                                        });
+                channels[c] = channels[c] || !selectedBefore;
+            }
+        return channels;
     }
 
     // The most notes sounding at once: the tracks as written, merged by their ticks. A note counts
@@ -357,6 +390,11 @@ private:
     std::uint64_t end_ = 0;
     std::vector<char> tracks_;
     std::vector<char> track_;
+    struct Firsts {
+        std::array<std::optional<std::uint64_t>, 16> program, note;
+        std::array<bool, 16> selectedFirst{};
+    };
+    std::vector<Firsts> firsts_;
     std::uint64_t written_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -27,6 +28,11 @@ struct Song {
     // The most notes it sounds at once, on all channels together, each until 0.3 s after its
     // note-off.
     int notesAtOnce = 0;
+    // The channels that may sound a note before the song selects their instrument, or that never
+    // select one: they start on General MIDI's first program, the standard kit on channel 10.
+    // Where a program change in the same track, or at no later tick in an earlier one, comes
+    // before a channel's first note, the synth takes it up first.
+    std::array<bool, 16> startsOnDefault{};
 };
 Song readSong(std::span<const char> bytes);
 // Why the synth cannot play a song, or nothing if it can.

@@ -3,6 +3,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <array>
 
 namespace morvik::audio {
 
@@ -37,6 +38,21 @@ inline fluid_settings_t *newSynthSettings(int voices = FewestVoices)
     fluid_settings_setint(settings, "synth.cpu-cores", 1);
     fluid_settings_setint(settings, "synth.threadsafe-api", 0);
     return settings;
+}
+
+// The channels that sound before their song chooses an instrument start on General MIDI's first
+// program, as on a synth just reset: the piano, and the standard kit on channel 10. The others are
+// left for the song, so that a synth that reads samples as presets are selected reads none of an
+// instrument the song never plays.
+inline void selectFirstPrograms(fluid_synth_t *synth, const std::array<bool, 16> &channels)
+{
+    constexpr int drumChannel = 9;
+    constexpr int drumBank = 128;
+    for (int channel = 0; channel < 16; ++channel)
+        if (channels[static_cast<std::size_t>(channel)]) {
+            fluid_synth_bank_select(synth, channel, channel == drumChannel ? drumBank : 0);
+            fluid_synth_program_change(synth, channel, 0);
+        }
 }
 
 }  // namespace morvik::audio

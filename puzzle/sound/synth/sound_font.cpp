@@ -87,7 +87,7 @@ bool loadSoundFont(fluid_synth_t *synth, std::span<const char> bytes, bool fileB
     char name[80];
     std::snprintf(name, sizeof name, "memory:%" PRIxPTR ":%zu:%d", reinterpret_cast<std::uintptr_t>(bytes.data()),
                   bytes.size(), fileBacked ? 1 : 0);
-    return fluid_synth_sfload(synth, name, 1) != FLUID_FAILED;
+    return fluid_synth_sfload(synth, name, 0) != FLUID_FAILED;
 }
 
 }  // namespace morvik::audio
