@@ -38,9 +38,11 @@ class Engine : public Module {
 public:
     // A device's buffer: each callback renders this many frames, and each wakes the device's
     // thread. A cue starts at the next callback of its device, so its buffer sets how late it is
-    // heard; the song's own device, where there is one, wakes a quarter as often.
-    static constexpr int CueFrames = 512;
+    // heard. Through a sound server the cues' device is open only while cues are played and the
+    // song's wakes an eighth as often; elsewhere one device plays both.
+    static constexpr int CueFrames = 256;
     static constexpr int SongFrames = 2048;
+    static constexpr int SharedFrames = 512;
     // The synth renders the song this many frames at a time (see renderAhead).
     static constexpr int AheadFrames = 8192;
     // A deck whose last command was play keeps its device open this long after its last sound, so
@@ -143,7 +145,7 @@ private:
     // device for both.
     Output songDevice_{this, true, false, SongFrames};
     Output cueDevice_{this, false, true, CueFrames};
-    Output sharedDevice_{this, true, true, CueFrames};
+    Output sharedDevice_{this, true, true, SharedFrames};
     bool serverMixes_ = false;
 
     // The callback's own.
