@@ -37,4 +37,5 @@ else:
     raise SystemExit('no window manager came up')
 PY
 
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions='$(dirname "$(realpath "$0")")/desktop-leaks.supp'"
 QT_QPA_PLATFORM=xcb "$@"
