@@ -39,9 +39,9 @@ public:
     // A device's buffer: each callback renders this many frames, and each wakes the device's
     // thread. A cue starts at the next callback of its device, so its buffer sets how late it is
     // heard. Through a sound server the cues' device is open only while cues are played and the
-    // song's wakes an eighth as often; elsewhere one device plays both.
+    // song's wakes a sixteenth as often; elsewhere one device plays both.
     static constexpr int CueFrames = 256;
-    static constexpr int SongFrames = 2048;
+    static constexpr int SongFrames = 4096;
     static constexpr int SharedFrames = 512;
     // The synth renders the song this many frames at a time (see renderAhead).
     static constexpr int AheadFrames = 8192;
