@@ -260,12 +260,13 @@ void Engine::keep()
             retryAt = now;
             retry = FirstRetry;
         }
-        if ((wants.song || wants.cues) && now >= retryAt) {
+        if (wants.any() && now >= retryAt) {
             std::string error;
             bool opened = startAudio(error);
-            for (Output *output : opened ? outputs() : std::vector<Output *>{})
-                if (!output->id && ((output->song && wants.song) || (output->cues && wants.cues)))
-                    opened = openDevice(*output, error) && opened;
+            if (opened)
+                for (Output *output : outputs())
+                    if (!output->id && wants.of(*output))
+                        opened = openDevice(*output, error) && opened;
             if (opened) {
                 if (silent)
                     std::fprintf(stderr, "morvik: the audio device is back (%s)\n", SDL_GetCurrentAudioDriver());
@@ -284,14 +285,14 @@ void Engine::keep()
             }
         }
         for (Output *output : outputs())
-            if (output->id && !((output->song && wants.song) || (output->cues && wants.cues)))
+            if (output->id && !wants.of(*output))
                 closeDevice(*output);
         const bool open = anyOpen();
         lock.lock();
         const auto awake = [this] { return woken_ || closing_; };
         if (open)
             wake_.wait_for(lock, Poll, awake);
-        else if (wants.song || wants.cues)
+        else if (wants.any())
             wake_.wait_until(lock, retryAt, awake);
         else
             wake_.wait(lock, awake);
@@ -326,21 +327,20 @@ bool Engine::startAudio(std::string &error)
     return true;
 }
 
-std::vector<Engine::Output *> Engine::outputs()
+// The devices of SDL's driver: the song's and the cues' where a server mixes them, else the one.
+std::span<Engine::Output *const> Engine::outputs() const
 {
-    if (serverMixes_)
-        return {&songDevice_, &cueDevice_};
-    return {&sharedDevice_};
+    return serverMixes_ ? std::span(allOutputs_).first(2) : std::span(allOutputs_).last(1);
 }
 
-bool Engine::anyOpen()
+bool Engine::anyOpen() const
 {
-    return songDevice_.id || cueDevice_.id || sharedDevice_.id;
+    return std::any_of(allOutputs_.begin(), allOutputs_.end(), [](const Output *output) { return output->id != 0; });
 }
 
-bool Engine::anyLost()
+bool Engine::anyLost() const
 {
-    for (const Output *output : {&songDevice_, &cueDevice_, &sharedDevice_})
+    for (const Output *output : allOutputs_)
         if (output->id && SDL_GetAudioDeviceStatus(output->id) == SDL_AUDIO_STOPPED)
             return true;
     return false;
@@ -376,7 +376,7 @@ void Engine::closeDevice(Output &output)
 
 void Engine::closeDevices()
 {
-    for (Output *output : {&songDevice_, &cueDevice_, &sharedDevice_})
+    for (Output *output : allOutputs_)
         closeDevice(*output);
 }
 

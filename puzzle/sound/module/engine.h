@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -92,6 +93,9 @@ private:
     struct Wanted {
         bool song = false;
         bool cues = false;
+        bool any() const { return song || cues; }
+        // Whether the device plays something to be heard.
+        bool of(const Output &output) const { return (output.song && song) || (output.cues && cues); }
     };
 
     static bool waveActive(const Deck &deck) { return deck.sounding && deck.at * 2 < deck.sounding->size(); }
@@ -106,9 +110,9 @@ private:
     Wanted wanted(Clock::time_point now);
     static void waitForServer();
     bool startAudio(std::string &error);
-    std::vector<Output *> outputs();
-    bool anyOpen();
-    bool anyLost();
+    std::span<Output *const> outputs() const;
+    bool anyOpen() const;
+    bool anyLost() const;
     bool openDevice(Output &output, std::string &error);
     static void closeDevice(Output &output);
     void closeDevices();
@@ -146,6 +150,7 @@ private:
     Output songDevice_{this, true, false, SongFrames};
     Output cueDevice_{this, false, true, CueFrames};
     Output sharedDevice_{this, true, true, SharedFrames};
+    const std::array<Output *, 3> allOutputs_{&songDevice_, &cueDevice_, &sharedDevice_};
     bool serverMixes_ = false;
 
     // The callback's own.
