@@ -2,6 +2,7 @@
 
 #include "picture.h"
 
+#include <array>
 #include <string>
 
 namespace morvik {
@@ -38,5 +39,24 @@ constexpr int trayLeft(int column) { return 480 + 360 * column; }
 constexpr int trayTop(int row) { return 1680 + 360 * row; }
 constexpr int boardLeft(int column) { return 5160 + 360 * column; }
 constexpr int boardTop(int row) { return 1680 + 360 * row; }
+
+// The order in which the design creates the boxes of the tray and of the board, the lowest first:
+// where two boxes stand on one cell, the one created later lies above. The tray is created as box
+// 99, then 0 to 68, 70 to 98, and 69 last; the board from 99 down to 0.
+constexpr std::array<int, 100> trayStacking = [] {
+    std::array<int, 100> order{99};
+    int at = 1;
+    for (int n = 0; n <= 98; ++n)
+        if (n != 69)
+            order[at++] = n;
+    order[at] = 69;
+    return order;
+}();
+constexpr std::array<int, 100> boardStacking = [] {
+    std::array<int, 100> order{};
+    for (int at = 0; at < 100; ++at)
+        order[at] = 99 - at;
+    return order;
+}();
 
 }  // namespace morvik

@@ -23,19 +23,48 @@ Game::Game(Module1 &state, CuePlayer &cues, Random &random, EventLoop &loop)
 {
 }
 
-bool Game::trayEmpty(int index) const
+// A piece's picture is never either marker, and the tray's marker is no picture at all.
+Holding Game::holding(const Picture &picture, const Picture &empty, int number) const
 {
-    return controls.Picture1[index].picture == controls.Picture5;
+    if (picture == empty)
+        return {true, std::nullopt};
+    if (picture == controls.Picture4 || picture == controls.Picture5)
+        return {false, std::nullopt};
+    return {false, number};
 }
 
-bool Game::boardEmpty(int index) const
+Holding Game::inBox(Place place, int box) const
 {
-    return controls.Picture2[index].picture == controls.Picture4;
+    if (place == Place::Tray)
+        return holding(controls.Picture1[box].picture, controls.Picture5, state.TrayPiece[box]);
+    return holding(controls.Picture2[box].picture, controls.Picture4, state.BoardPiece[box]);
 }
 
-bool Game::handEmpty() const
+Holding Game::inHand() const
 {
-    return controls.Picture3.picture == controls.Picture4;
+    return holding(controls.Picture3.picture, controls.Picture4, state.HandPiece);
+}
+
+// Boxes move a whole cell at a time, so a box is shown at a cell when it stands at the cell's place.
+int Game::boxAt(Place place, int cell) const
+{
+    const bool tray = place == Place::Tray;
+    const Box *boxes = tray ? controls.Picture1 : controls.Picture2;
+    const auto &stacking = tray ? trayStacking : boardStacking;
+    const int left = tray ? trayLeft(cell % 10) : boardLeft(cell % 10);
+    const int top = tray ? trayTop(cell / 10) : boardTop(cell / 10);
+    for (auto n = stacking.rbegin(); n != stacking.rend(); ++n) {
+        const Box &box = boxes[*n];
+        if (box.visible && box.left == left && box.top == top)
+            return *n;
+    }
+    return -1;
+}
+
+Holding Game::inCell(Place place, int cell) const
+{
+    const int box = boxAt(place, cell);
+    return box < 0 ? Holding{} : inBox(place, box);
 }
 
 bool Game::stillCurrent(unsigned start) const
@@ -287,8 +316,8 @@ void Game::TrayClick(std::int16_t index)
         return;
     Box &tray = controls.Picture1[index];
     Box &hand = controls.Picture3;
-    const bool boxEmpty = trayEmpty(index);
-    const bool emptyHand = handEmpty();
+    const bool boxEmpty = inBox(Place::Tray, index).empty;
+    const bool emptyHand = inHand().empty;
     if (emptyHand && !boxEmpty) {
         hand.picture = tray.picture;
         tray.picture = controls.Picture5;
@@ -308,8 +337,8 @@ void Game::BoardClick(std::int16_t index)
         return;
     Box &board = controls.Picture2[index];
     Box &hand = controls.Picture3;
-    const bool cellEmpty = boardEmpty(index);
-    const bool emptyHand = handEmpty();
+    const bool cellEmpty = inBox(Place::Board, index).empty;
+    const bool emptyHand = inHand().empty;
     if (cellEmpty && !emptyHand) {
         board.picture = hand.picture;
         hand.picture = controls.Picture4;
@@ -332,7 +361,7 @@ void Game::BoardClick(std::int16_t index)
 bool Game::boardComplete() const
 {
     for (int k = 0; k < 100; ++k) {
-        if (boardEmpty(k) || state.BoardPiece[k] != k)
+        if (inBox(Place::Board, k).empty || state.BoardPiece[k] != k)
             return false;
     }
     return true;

@@ -152,13 +152,9 @@ void Form1::createControls()
     for (int i = 0; i < 16; ++i)
         Picture7->setPicture(i, k.Picture7[i]);
 
-    std::vector<int> trayOrder{99};
-    for (int n = 0; n <= 98; ++n)
-        if (n != 69)
-            trayOrder.push_back(n);
-    trayOrder.push_back(69);
     auto tray = [](int n) { return QPoint(pixels(trayLeft(n % 10)), pixels(trayTop(n / 10))); };
-    Picture1 = new PictureArray(client, array(100, tray, 360, 360, trayOrder, Qt::black, false, false));
+    Picture1 = new PictureArray(client, array(100, tray, 360, 360, {trayStacking.begin(), trayStacking.end()},
+                                              Qt::black, false, false));
     Picture1->onClick = [this](int n) {
         std::int16_t index = static_cast<std::int16_t>(n);
         Picture1_Click(index);
@@ -175,7 +171,8 @@ void Form1::createControls()
     Picture4->setPicture(k.Picture4);
     Option2 = new OptionBar(client, design(6600, 5640, 255, 135), "Assembling");
     auto board = [](int n) { return QPoint(pixels(boardLeft(n % 10)), pixels(boardTop(n / 10))); };
-    Picture2 = new PictureArray(client, array(100, board, 375, 375, descending(99), buttonFace, false, false));
+    Picture2 = new PictureArray(client, array(100, board, 375, 375, {boardStacking.begin(), boardStacking.end()},
+                                              buttonFace, false, false));
     Picture2->onClick = [this](int n) {
         std::int16_t index = static_cast<std::int16_t>(n);
         Picture2_Click(index);
@@ -235,8 +232,8 @@ void Form1::createControls()
     connect(Check2, &QAbstractButton::clicked, this, [this] { Check2_Click(); });
     connect(Check3, &QAbstractButton::clicked, this, [this] { Check3_Click(); });
 
-    Picture1->makeGrid(k.Picture5);
-    Picture2->makeGrid(k.Picture4);
+    Picture1->makeGrid(game, Place::Tray);
+    Picture2->makeGrid(game, Place::Board);
     describeControls();
     QWidget::setTabOrder(Option1, Option2);
     QWidget::setTabOrder(Option2, Option3);
@@ -376,10 +373,10 @@ void Form1::showState()
     Picture2->announceChangedCells();
     Picture3->setPicture(k.Picture3.picture);
     // The hand tells a screen reader which piece it carries: the cell it belongs on.
-    const bool carrying = !k.Picture3.picture.isNull() && !(k.Picture3.picture == k.Picture4);
+    const std::optional<int> carrying = game.inHand().piece;
     const QString hand = carrying ? QStringLiteral("Hand: the piece of column %1, row %2")
-                                        .arg(state.HandPiece % 10)
-                                        .arg(state.HandPiece / 10)
+                                        .arg(*carrying % 10)
+                                        .arg(*carrying / 10)
                                   : QStringLiteral("Hand: empty");
     if (Picture3->accessibleName() != hand)
         Picture3->setAccessibleName(hand);

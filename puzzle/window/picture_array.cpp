@@ -93,8 +93,8 @@ void PictureArray::paintEvent(QPaintEvent *event)
     }
     // The cursor: a black ring outside a white one, so that it shows on any picture, on the
     // empty-cell marker and on the bare background alike.
-    if (hasFocus() && cells_[cursor_.cell].intersects(dirty)) {
-        const QRect cell = cells_[cursor_.cell];
+    if (hasFocus() && cells_[cursorCell()].intersects(dirty)) {
+        const QRect cell = cells_[cursorCell()];
         const auto ring = [&painter](QRect r, int width, QColor colour) {
             painter.fillRect(r.left(), r.top(), r.width(), width, colour);
             painter.fillRect(r.left(), r.bottom() - width + 1, r.width(), width, colour);
@@ -106,16 +106,16 @@ void PictureArray::paintEvent(QPaintEvent *event)
     }
 }
 
-void PictureArray::makeGrid(const Picture &empty)
+void PictureArray::makeGrid(Game &game, Place place)
 {
-    grid_ = true;
-    empty_ = empty;
+    game_ = &game;
+    place_ = place;
 }
 
 void PictureArray::setGridShown(bool shown)
 {
     shown_ = shown;
-    setFocusPolicy(grid_ && shown ? Qt::TabFocus : Qt::NoFocus);
+    setFocusPolicy(isGrid() && shown ? Qt::TabFocus : Qt::NoFocus);
     if (!shown && hasFocus())
         clearFocus();
 }
@@ -123,20 +123,9 @@ void PictureArray::setGridShown(bool shown)
 void PictureArray::moveCursorTo(int cell)
 {
     redrawCursor();
-    cursor_.cell = cell;
+    cursor().cell = cell;
     redrawCursor();
     announceCursor();
-}
-
-int PictureArray::boxAtCell(int n) const
-{
-    return boxAt(cells_[n].center() - pos());
-}
-
-bool PictureArray::holdsPiece(int n) const
-{
-    const int box = boxAtCell(n);
-    return box >= 0 && !(boxes_[box].picture == empty_);
 }
 
 void PictureArray::clickCell(int n)
@@ -148,7 +137,7 @@ void PictureArray::clickCell(int n)
 
 void PictureArray::announceChangedCells()
 {
-    if (!grid_ || !QAccessible::isActive())
+    if (!isGrid() || !QAccessible::isActive())
         return;
     told_.resize(cells_.size());
     for (int n = 0; n < static_cast<int>(cells_.size()); ++n) {
@@ -167,7 +156,7 @@ void PictureArray::announceChangedCells()
 void PictureArray::redrawCursor()
 {
     if (hasFocus())
-        update(cells_[cursor_.cell].translated(-pos()));
+        update(cells_[cursorCell()].translated(-pos()));
 }
 
 void PictureArray::announceCursor()
@@ -175,21 +164,23 @@ void PictureArray::announceCursor()
     if (!QAccessible::isActive() || !hasFocus())
         return;
     QAccessibleEvent event(this, QAccessible::Focus);
-    event.setChild(cursor_.cell);
+    event.setChild(cursorCell());
     QAccessible::updateAccessibility(&event);
 }
 
 // A held Space or Enter clicks once: a piece is not dropped and picked up again at the key's rate.
 void PictureArray::keyPressEvent(QKeyEvent *event)
 {
-    GridCursor next = cursor_;
-    if (!grid_) {
+    if (!isGrid()) {
         QWidget::keyPressEvent(event);
-    } else if (next.move(event->key(), event->modifiers() & Qt::ControlModifier)) {
+        return;
+    }
+    GridCursor next = cursor();
+    if (next.move(event->key(), event->modifiers() & Qt::ControlModifier)) {
         moveCursorTo(next.cell);
     } else if (GridCursor::clicks(event->key())) {
         if (!event->isAutoRepeat())
-            clickCell(cursor_.cell);
+            clickCell(cursorCell());
     } else {
         QWidget::keyPressEvent(event);
     }
@@ -205,7 +196,7 @@ void PictureArray::focusInEvent(QFocusEvent *)
 
 void PictureArray::focusOutEvent(QFocusEvent *)
 {
-    update(cells_[cursor_.cell].translated(-pos()));
+    update(cells_[cursorCell()].translated(-pos()));
 }
 
 // A press beside every visible box is a press on the window's background.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid_cursor.h"
+#include "game.h"
 #include "picture.h"
 
 #include <QColor>
@@ -29,23 +29,23 @@ public:
     // A click on a visible box, with its index.
     std::function<void(int)> onClick;
 
-    // Makes the array a grid of 10 x 10 cells at the boxes' design places, played from the
-    // keyboard as well: while it is shown, Tab brings the focus into it, the arrows, Home and End
-    // move a cursor cell, and Space or Enter click the cell under the cursor. A cell holds a piece
-    // when a box shows there a picture other than `empty`.
-    void makeGrid(const Picture &empty);
-    bool isGrid() const { return grid_; }
+    // Makes the array the game's tray or board, a grid of 10 x 10 cells at the boxes' design
+    // places, played from the keyboard as well: while it is shown, Tab brings the focus into it,
+    // the arrows, Home and End move the game's cursor, and Space or Enter click the cell under it.
+    // What lies in a cell, and which box is shown there, the game tells.
+    void makeGrid(Game &game, Place place);
+    bool isGrid() const { return game_; }
     // Whether the grid is shown, and so can take the focus. Taken out of the focus chain, it gives
     // the focus up.
     void setGridShown(bool shown);
     bool isGridShown() const { return shown_; }
-    int cursorCell() const { return cursor_.cell; }
+    int cursorCell() const { return cursor().cell; }
     void moveCursorTo(int cell);
-    // The grid cell's place in the parent's coordinates, the box shown there (or -1), and whether
-    // that box holds a piece.
+    // The grid cell's place in the parent's coordinates; what the game tells of it: the box shown
+    // there (or -1), and whether a piece lies there.
     QRect cell(int n) const { return cells_[n]; }
-    int boxAtCell(int n) const;
-    bool holdsPiece(int n) const;
+    int boxAtCell(int n) const { return game_->boxAt(place_, n); }
+    bool holdsPiece(int n) const { return game_->inCell(place_, n).piece.has_value(); }
     // A click on a cell: on the box shown there, as the mouse would make it, or nothing.
     void clickCell(int n);
     // Tells a screen reader of the cells whose piece or box has changed since it was last told.
@@ -79,6 +79,7 @@ private:
         std::string toolTip;
     };
     void redraw(int n);
+    GridCursor &cursor() const { return game_->cursor(place_); }
     void redrawCursor();
     // Tells a screen reader that the cursor cell holds the focus.
     void announceCursor();
@@ -88,11 +89,10 @@ private:
     QColor background_;
     bool sunken_;
     int pressed_ = -1;
-    bool grid_ = false;
+    Game *game_ = nullptr;  // for the tray and the board
+    Place place_ = Place::Tray;
     bool shown_ = false;
     std::vector<QRect> cells_;  // the boxes' design places
-    Picture empty_;
-    GridCursor cursor_;
     struct Told {
         int box = -1;
         bool piece = false;

@@ -1,6 +1,5 @@
 #include "random_events.h"
 
-#include "grid_cursor.h"
 #include "harness.h"
 
 #include <algorithm>
@@ -153,7 +152,6 @@ private:
         cheat_ = 0;
         focus_ = 0;
         walking_ = false;
-        cursors_[0] = cursors_[1] = GridCursor{};
     }
 
     [[noreturn]] void fail(const std::string &what) { throw Failed{{stats_.events, what}}; }
@@ -276,7 +274,7 @@ private:
                 game.KeyPress(key.typed);
             if (focus_ == 0 || closed())
                 break;
-            GridCursor &cursor = cursors_[focus_ - 1];
+            GridCursor &cursor = game.cursor(place(focus_ - 1));
             if (!cursor.move(key.key, key.control))
                 clickCell(focus_ - 1, cursor.cell);
             break;
@@ -295,23 +293,20 @@ private:
         }
     }
 
+    static Place place(int grid) { return grid == 0 ? Place::Tray : Place::Board; }
+
     // The click on a grid cell: on the box shown there, as the mouse would make it, or nothing.
     void clickCell(int grid, int cell)
     {
-        const Box *boxes = grid == 0 ? controls().Picture1 : controls().Picture2;
-        const int left = grid == 0 ? trayLeft(cell % 10) : boardLeft(cell % 10);
-        const int top = grid == 0 ? trayTop(cell / 10) : boardTop(cell / 10);
-        for (std::int16_t n = 0; n < 100; ++n) {
-            if (boxes[n].visible && boxes[n].left == left && boxes[n].top == top) {
-                ++stats_.cellClicks;
-                stats_.nestedCellClicks += scopes_.size() > 1;
-                if (grid == 0)
-                    h_->game.TrayClick(n);
-                else
-                    h_->game.BoardClick(n);
-                return;
-            }
-        }
+        const int box = h_->game.boxAt(place(grid), cell);
+        if (box < 0)
+            return;
+        ++stats_.cellClicks;
+        stats_.nestedCellClicks += scopes_.size() > 1;
+        if (grid == 0)
+            h_->game.TrayClick(static_cast<std::int16_t>(box));
+        else
+            h_->game.BoardClick(static_cast<std::int16_t>(box));
     }
 
     void check(bool settled)
@@ -414,7 +409,7 @@ private:
         walking_ = true;
         if (focus_ != grid + 1)
             return {Kind::Focus, static_cast<std::int16_t>(grid + 1)};
-        const int at = cursors_[grid].cell, c = at % 10, r = at / 10;
+        const int at = h_->game.cursor(place(grid)).cell, c = at % 10, r = at / 10;
         const int column = click.arg % 10, row = click.arg / 10;
         auto key = [](int k) { return Event{Kind::GridKey, static_cast<std::int16_t>(k)}; };
         if (at == click.arg) {
@@ -437,11 +432,11 @@ private:
     Event purposeful()
     {
         const Module1 &s = state();
-        const Controls &k = controls();
-        auto boardEmpty = [&](int i) { return k.Picture2[i].picture == k.Picture4; };
-        auto trayEmpty = [&](int i) { return k.Picture1[i].picture == k.Picture5; };
+        const Game &game = h_->game;
+        auto boardEmpty = [&](int i) { return game.inBox(Place::Board, i).empty; };
+        auto trayEmpty = [&](int i) { return game.inBox(Place::Tray, i).empty; };
         auto at = [](Kind kind, int i) { return Event{kind, static_cast<std::int16_t>(i)}; };
-        if (k.Picture3.picture == k.Picture4) {
+        if (game.inHand().empty) {
             for (int i = 0; i < 100; ++i)
                 if (!boardEmpty(i) && s.BoardPiece[i] != i)
                     return at(Kind::Board, i);
@@ -477,7 +472,6 @@ private:
     int cheat_ = 0;
     int focus_ = 0;  // 0 a button, 1 the tray, 2 the board
     bool walking_ = false;  // the last purposeful event moved the focus or the cursor
-    GridCursor cursors_[2];
 };
 
 }  // namespace

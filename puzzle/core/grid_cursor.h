@@ -6,8 +6,8 @@
 
 namespace morvik {
 
-// The keyboard cursor of a 10 x 10 grid of cells, numbered as the boxes are (10 x row + column).
-// It knows nothing of widgets, so that random play without a window moves it as the window does.
+// The keyboard cursor of the tray or the board, a 10 x 10 grid of cells numbered as the boxes are
+// (10 x row + column). The window passes it the keys and draws it where it is.
 struct GridCursor {
     int cell = 0;
 
