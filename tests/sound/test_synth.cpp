@@ -20,11 +20,11 @@ class TestSynth : public QObject {
     std::vector<std::int16_t> render(const std::vector<int> &sizes,
                                      const QByteArray &song = fixtures::song({{0, 300}, {400, 700}}, 800))
     {
-        const auto synth = morvik::audio::startSynth();
+        const morvik::audio::Song read = morvik::audio::readSong({song.constData(), std::size_t(song.size())});
+        const auto synth = morvik::audio::synthFor(read);
         if (!synth)
             return {};
-        synth->load({song.constData(), std::size_t(song.size())});
-        synth->play();
+        synth->start(&read, *synth);
         std::vector<std::int16_t> out;
         for (std::size_t i = 0; synth->songRunning() || synth->sounding(); ++i) {
             const int frames = sizes[i % sizes.size()];
