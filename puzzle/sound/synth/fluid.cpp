@@ -121,7 +121,7 @@ public:
         auto &last = static_cast<Fluid &>(heardLast);
         fadeLeft_ = 0;
         if (song && fluid_synth_get_active_voice_count(last.synth_) > 0) {
-            fluid_synth_write_s16(last.synth_, FadeFrames, fade_.data(), 0, 2, fade_.data(), 1, 2);
+            last.synthWrite(fade_.data(), FadeFrames);
             fadeLeft_ = FadeFrames;
         }
         last.silence();
@@ -168,16 +168,30 @@ public:
 
     // The song's own channels.
     static constexpr int Channels = 16;
+    // FluidSynth's block of frames.
+    static constexpr int Block = 64;
 
 private:
     static std::uint64_t frameOf(std::uint64_t microsecond) { return microsecond * SynthRate / 1000000; }
 
-    // Every note cut at once, and the controllers as the song found them.
+    // Every note cut at once, and the controllers as the song found them. FluidSynth renders in
+    // blocks of 64 frames and hands them out as asked: the rest of the block under way, rendered
+    // before the cut, is let go too, so that the next frames are the first after it.
     void silence()
     {
         fluid_synth_all_sounds_off(synth_, -1);
         for (int channel = 0; channel < Channels; ++channel)
             fluid_synth_cc(synth_, channel, 121, 0);
+        if (const auto rest = (Block - written_ % Block) % Block) {
+            std::array<std::int16_t, 2 * Block> frames;
+            synthWrite(frames.data(), static_cast<int>(rest));
+        }
+    }
+
+    void synthWrite(std::int16_t *out, int frames)
+    {
+        fluid_synth_write_s16(synth_, frames, out, 0, 2, out, 1, 2);
+        written_ += static_cast<std::uint64_t>(frames);
     }
 
     // The synth's own frames, each of the song's events played at its frame.
@@ -191,7 +205,7 @@ private:
                 if (next_ < song_->events.size())
                     count = static_cast<int>(std::min<std::uint64_t>(count, frameOf(song_->events[next_].microsecond) - frame_));
             }
-            fluid_synth_write_s16(synth_, count, out, 0, 2, out, 1, 2);
+            synthWrite(out, count);
             out += 2 * count;
             frames -= count;
             frame_ += static_cast<std::uint64_t>(count);
@@ -247,6 +261,7 @@ private:
 
     fluid_settings_t *settings_ = nullptr;
     fluid_synth_t *synth_ = nullptr;
+    std::uint64_t written_ = 0;
     const Song *song_ = nullptr;
     // The song's next event, and the synth's frames since the song's start.
     std::size_t next_ = 0;
