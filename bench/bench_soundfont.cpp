@@ -4,7 +4,7 @@
 //   build/bench/bench_soundfont /usr/share/sounds/sf2/TimGM6mb.sf2
 // Then denser songs on morvik.sf2: how many notes are lost to voice stealing when more notes sound
 // at once than our song needs voices, with the voices the game gives each song and with 32.
-#include "files.h"
+#include "midi_file.h"
 #include "settings.h"
 
 #include <fluidsynth.h>

@@ -8,7 +8,8 @@ packages=(
   cmake g++ make ninja-build pkg-config
   # window and tests (Qt 6 Widgets, QtTest)
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  # sound: audio device and MIDI synthesis (the song's instruments are our own)
+  # sound: audio device and MIDI synthesis (the song's instruments are our own); ALSA's library,
+  # whose file and null plugins stand in for a card in tests/sound/test_alsa.cpp, comes with SDL
   libsdl2-dev libfluidsynth-dev
   # fonts metric-compatible with Times New Roman and MS Sans Serif / Arial
   fonts-liberation fonts-liberation2 fontconfig

@@ -1,7 +1,10 @@
 #include "fixtures.h"
 
 #include <QFile>
+#include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
 #include <QtEndian>
 
 #include <unistd.h>
@@ -171,6 +174,108 @@ QStringList StderrCapture::lines()
     QFile file(file_.fileName());
     file.open(QIODevice::ReadOnly);
     return QString::fromLocal8Bit(file.readAll()).split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^morvik: "));
+}
+
+bool waitFor(const std::function<bool()> &condition, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+QString missingServerProgram()
+{
+    for (const char *program : {"pulseaudio", "pipewire", "wireplumber", "pipewire-pulse", "parec", "pactl", "dbus-daemon"})
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            return program;
+    return {};
+}
+
+Server::Server(QString kind, QString script) : kind_(std::move(kind)), script_(std::move(script)) {}
+
+Server::~Server()
+{
+    stopRecording();
+    script({"quit", dir_.path()});
+}
+
+bool Server::start()
+{
+    if (!script({"start", kind_, dir_.path()}))
+        return false;
+    for (const QString &line : QString::fromLocal8Bit(output_).split('\n', Qt::SkipEmptyParts)) {
+        const auto pair = line.split('=');
+        if (pair.size() == 2)
+            env_[pair[0]] = pair[1];
+    }
+    return true;
+}
+
+bool Server::stop()
+{
+    return script({"stop", dir_.path()});
+}
+
+QString Server::address() const
+{
+    return "unix:" + dir_.path() + (kind_ == "pulse" ? "/run/native" : "/run/pulse/native");
+}
+
+void Server::record()
+{
+    stopRecording();
+    recorded_ = dir_.filePath(QString("heard-%1.raw").arg(++recordings_));
+    recorder_.setStandardOutputFile(recorded_);
+    recorder_.setProcessEnvironment(environment());
+    recorder_.start("parec", {"-d", env_["SINK"] + ".monitor", "--format=s16le", "--rate=44100", "--channels=2",
+                              "--latency-msec=5", "--raw"});
+    recorder_.waitForStarted();
+}
+
+void Server::stopRecording()
+{
+    if (recorder_.state() != QProcess::NotRunning) {
+        recorder_.terminate();
+        recorder_.waitForFinished();
+    }
+}
+
+bool Server::heard(int level) const
+{
+    const auto heard = samples(recorded_);
+    return std::any_of(heard.begin(), heard.end(), [&](std::int16_t s) { return std::abs(s) > level; });
+}
+
+QStringList Server::streams()
+{
+    QProcess pactl;
+    pactl.setProcessEnvironment(environment());
+    pactl.start("pactl", {"list", "short", "sink-inputs"});
+    pactl.waitForFinished();
+    return QString::fromLocal8Bit(pactl.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+QProcessEnvironment Server::environment() const
+{
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("PULSE_SERVER", address());
+    return env;
+}
+
+bool Server::script(const QStringList &args)
+{
+    QProcess process;
+    process.start(script_, args);
+    const bool ok = process.waitForFinished(120000) && process.exitCode() == 0;
+    output_ = process.readAllStandardOutput();
+    if (!ok)
+        qWarning("%s", process.readAllStandardError().constData());
+    return ok;
 }
 
 }  // namespace fixtures

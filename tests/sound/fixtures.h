@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMap>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // Sound files made for the tests, and a reader for what SDL's disk driver rendered.
@@ -53,6 +57,50 @@ public:
 private:
     QTemporaryFile file_;
     int saved_ = -1;
+};
+
+
+// Whether the condition comes true within the time, the event loop running meanwhile. Generous by
+// default: a loaded machine may take its time to start a server.
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 30000);
+
+// The first program a private sound server needs that is not installed, or nothing.
+QString missingServerProgram();
+
+// A private sound server, PulseAudio or PipeWire, in a folder of its own (through the given
+// sound-server.sh), and a recorder of its sink's monitor.
+class Server {
+public:
+    Server(QString kind, QString script);
+    ~Server();
+    Server(const Server &) = delete;
+    Server &operator=(const Server &) = delete;
+
+    bool start();
+    bool stop();
+    // Where the server listens, known before it runs.
+    QString address() const;
+    // Records the sink's monitor into a new file, until the next recording or stopRecording.
+    void record();
+    void stopRecording();
+    QString recorded() const { return recorded_; }
+    // Something louder than the given level reached the sink since the recording began.
+    bool heard(int level = 1000) const;
+    // The streams clients hold on the server.
+    QStringList streams();
+
+private:
+    QProcessEnvironment environment() const;
+    bool script(const QStringList &args);
+
+    QString kind_;
+    QString script_;
+    QTemporaryDir dir_;
+    QByteArray output_;
+    QMap<QString, QString> env_;
+    QProcess recorder_;
+    QString recorded_;
+    int recordings_ = 0;
 };
 
 }  // namespace fixtures

@@ -7,121 +7,11 @@
 
 #include <QtTest>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <functional>
-
+using fixtures::Server;
 using fixtures::StderrCapture;
+using fixtures::waitFor;
 using morvik::AudioDevice;
 using morvik::MediaPlayer;
-
-namespace {
-
-// Generous: a loaded machine may take its time to start a server.
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 30000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
-// A private server in a folder of its own, and a recorder of its sink's monitor.
-class Server {
-public:
-    explicit Server(QString kind) : kind_(std::move(kind)) {}
-    ~Server()
-    {
-        stopRecording();
-        script({"quit", dir_.path()});
-    }
-
-    bool start()
-    {
-        if (!script({"start", kind_, dir_.path()}))
-            return false;
-        for (const QString &line : QString::fromLocal8Bit(output_).split('\n', Qt::SkipEmptyParts)) {
-            const auto pair = line.split('=');
-            if (pair.size() == 2)
-                env_[pair[0]] = pair[1];
-        }
-        return true;
-    }
-    bool stop() { return script({"stop", dir_.path()}); }
-    // Where the server listens, known before it runs.
-    QString address() const { return "unix:" + dir_.path() + (kind_ == "pulse" ? "/run/native" : "/run/pulse/native"); }
-
-    void record()
-    {
-        stopRecording();
-        recorded_ = dir_.filePath(QString("heard-%1.raw").arg(++recordings_));
-        recorder_.setStandardOutputFile(recorded_);
-        recorder_.setProcessEnvironment(environment());
-        recorder_.start("parec", {"-d", env_["SINK"] + ".monitor", "--format=s16le", "--rate=44100", "--channels=2",
-                                  "--latency-msec=5", "--raw"});
-        recorder_.waitForStarted();
-    }
-    void stopRecording()
-    {
-        if (recorder_.state() != QProcess::NotRunning) {
-            recorder_.terminate();
-            recorder_.waitForFinished();
-        }
-    }
-    // Something louder than the given level reached the sink since the recording began.
-    bool heard(int level = 1000) const
-    {
-        const auto samples = fixtures::samples(recorded_);
-        return std::any_of(samples.begin(), samples.end(), [&](std::int16_t s) { return std::abs(s) > level; });
-    }
-    // The streams clients hold on the server.
-    QStringList streams()
-    {
-        QProcess pactl;
-        pactl.setProcessEnvironment(environment());
-        pactl.start("pactl", {"list", "short", "sink-inputs"});
-        pactl.waitForFinished();
-        return QString::fromLocal8Bit(pactl.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    }
-
-private:
-    QProcessEnvironment environment() const
-    {
-        auto env = QProcessEnvironment::systemEnvironment();
-        env.insert("PULSE_SERVER", address());
-        return env;
-    }
-    bool script(const QStringList &args)
-    {
-        QProcess process;
-        process.start(MORVIK_SOUND_SERVER, args);
-        const bool ok = process.waitForFinished(120000) && process.exitCode() == 0;
-        output_ = process.readAllStandardOutput();
-        if (!ok)
-            qWarning("%s", process.readAllStandardError().constData());
-        return ok;
-    }
-
-    QString kind_;
-    QTemporaryDir dir_;
-    QByteArray output_;
-    QMap<QString, QString> env_;
-    QProcess recorder_;
-    QString recorded_;
-    int recordings_ = 0;
-};
-
-bool have(const char *program)
-{
-    return !QStandardPaths::findExecutable(program).isEmpty();
-}
-
-}  // namespace
 
 class TestServers : public QObject {
     Q_OBJECT
@@ -133,9 +23,8 @@ class TestServers : public QObject {
 private slots:
     void initTestCase()
     {
-        for (const char *program : {"pulseaudio", "pipewire", "wireplumber", "pipewire-pulse", "parec", "pactl", "dbus-daemon"})
-            if (!have(program))
-                QSKIP(qPrintable(QString("%1 is not installed (scripts/deps.sh)").arg(program)));
+        if (const QString missing = fixtures::missingServerProgram(); !missing.isEmpty())
+            QSKIP(qPrintable(missing + " is not installed (scripts/deps.sh)"));
         qputenv("SDL_AUDIODRIVER", "pulseaudio");
         fixtures::write(dir.filePath("cue.wav"), fixtures::tone(44100 / 4, 880, 8000));
         std::vector<fixtures::Note> notes;
@@ -147,7 +36,7 @@ private slots:
     void init()
     {
         QFETCH(QString, kind);
-        server = std::make_unique<Server>(kind);
+        server = std::make_unique<Server>(kind, MORVIK_SOUND_SERVER);
         qputenv("PULSE_SERVER", server->address().toLocal8Bit());
     }
 

@@ -2,7 +2,7 @@
 // write them, with the faults they forgive, are taken and rewritten so that FluidSynth's player
 // plays every note of them; only what is no song, is cut off within an event, or would hold the
 // game too long is refused.
-#include "files.h"
+#include "midi_file.h"
 #include "settings.h"
 
 #include <fluidsynth.h>

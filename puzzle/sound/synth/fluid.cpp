@@ -2,7 +2,6 @@
 #include "sound_font.h"
 #include "soundfont.h"
 #include "synth.h"
-#include "files.h"
 
 #include <fluidsynth.h>
 
@@ -12,6 +11,8 @@
 #include <cstdio>
 #include <memory>
 #include <numbers>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace morvik::audio {
@@ -47,21 +48,30 @@ private:
     std::array<std::array<int, 3>, 2> history_{};
 };
 
-// FluidSynth, without audio or MIDI drivers of its own: the engine's audio callback runs it.
+// The most frames written at once without making room first: the renderer's whole run ahead.
+constexpr int RoomFrames = 8192;
+
+// FluidSynth for one song, without audio or MIDI drivers or a player of its own: the song's events,
+// read and timed when the song was loaded, are played by this class at their frames, so that a
+// start, and every start again, reads and allocates nothing.
 class Fluid : public Synth {
 public:
-    Fluid()
+    Fluid(int voices, int channels)
     {
         for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
             fluid_set_log_function(level, nullptr, nullptr);
-        create(FewestVoices);
+        settings_ = newSynthSettings(voices);
+        fluid_settings_setint(settings_, "synth.midi-channels", channels);
+        synth_ = new_fluid_synth(settings_);
+        readSoundFontsFromMemory(settings_, synth_);
+        half_.reserve(RoomFrames);
+        doubled_.reserve(RoomFrames * 2);
     }
 
     ~Fluid() override
     {
-        if (player_)
-            delete_fluid_player(player_);
-        destroy();
+        delete_fluid_synth(synth_);
+        delete_fluid_settings(settings_);
     }
 
     Fluid(const Fluid &) = delete;
@@ -76,60 +86,63 @@ public:
         return loaded;
     }
 
-    // A new song, or the same again, cuts the notes still sounding: they fade out over a few
-    // milliseconds under the song's first notes instead of stopping at once, which clicks.
-    void load(std::span<const char> song) override
+    // Every instrument the song selects is selected once more on a channel of its own, past the
+    // song's 16, which never plays: its samples are read now and stay, so that the song's program
+    // changes, in its first pass and in every pass after, read nothing in the audio callback.
+    void holdInstruments(const Song &song)
     {
+        std::set<std::array<int, 3>> held;
+        const auto hold = [&](int channel) {
+            std::array<int, 3> preset{};
+            const int spare = Channels + static_cast<int>(held.size());
+            if (spare < fluid_synth_count_midi_channels(synth_)
+                && fluid_synth_get_program(synth_, channel, &preset[0], &preset[1], &preset[2]) == FLUID_OK
+                && held.insert(preset).second)
+                fluid_synth_program_select(synth_, spare, preset[0], preset[1], preset[2]);
+        };
+        selectFirstPrograms(synth_, song.startsOnDefault);
+        for (int channel = 0; channel < Channels; ++channel)
+            if (song.startsOnDefault[static_cast<std::size_t>(channel)])
+                hold(channel);
+        for (const SongEvent &event : song.events) {
+            const int type = event.status & 0xf0, channel = event.status & 0x0f;
+            if (type == 0xb0 && (event.data1 == 0 || event.data1 == 32))
+                fluid_synth_cc(synth_, channel, event.data1, event.data2);
+            if (type == 0xc0) {
+                fluid_synth_program_change(synth_, channel, event.data1);
+                hold(channel);
+            }
+        }
+        silence();
+    }
+
+    void start(const Song *song, Synth &heardLast) override
+    {
+        auto &last = static_cast<Fluid &>(heardLast);
         fadeLeft_ = 0;
-        if (player_) {
-            delete_fluid_player(player_);
-            player_ = nullptr;
-            if (!song.empty() && fluid_synth_get_active_voice_count(synth_) > 0) {
-                fade_.resize(FadeFrames * 2);
-                fluid_synth_write_s16(synth_, FadeFrames, fade_.data(), 0, 2, fade_.data(), 1, 2);
-                fadeLeft_ = FadeFrames;
-            }
-            fluid_synth_all_sounds_off(synth_, -1);
-        } else {
-            doubler_.clear();
-            pending_ = false;
+        if (song && fluid_synth_get_active_voice_count(last.synth_) > 0) {
+            last.synthWrite(fade_.data(), FadeFrames);
+            fadeLeft_ = FadeFrames;
         }
-        if (!song.empty()) {
-            const Song standard = readSong(song);
-            // No note of a dense song is lost to a voice taken for another. FluidSynth takes more
-            // voices only when it is made: a synth that has too few is made again.
-            if (const int voices = voicesFor(standard.notesAtOnce); voices > voices_) {
-                destroy();
-                create(voices);
-                loadInstruments();
-                fluid_synth_set_gain(synth_, gain_);
-            }
-            player_ = new_fluid_player(synth_);
-            fluid_player_add_mem(player_, standard.standard.data(), standard.standard.size());
-            selectFirstPrograms(synth_, standard.startsOnDefault);
+        last.silence();
+        if (&last != this) {
+            silence();
+            doubler_ = last.doubler_;
+            pendingFrame_ = last.pendingFrame_;
+            pending_ = std::exchange(last.pending_, false);
         }
+        song_ = song;
+        next_ = 0;
+        frame_ = 0;
+        if (song)
+            selectFirstPrograms(synth_, song->startsOnDefault);
     }
 
-    bool hasSong() const override { return player_ != nullptr; }
-
-    void play() override { fluid_player_play(player_); }
-
-    // The player itself stays "playing" a little longer while the last notes fade; that time is not
-    // the song's. Before the first block the song is not read yet and counts no ticks at all.
-    bool songRunning() const override
-    {
-        const int total = fluid_player_get_total_ticks(player_);
-        return fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING
-            && (total == 0 || fluid_player_get_current_tick(player_) < total);
-    }
+    bool songRunning() const override { return song_ && frame_ < frameOf(song_->lengthMicroseconds); }
 
     bool sounding() const override { return fadeLeft_ > 0 || fluid_synth_get_active_voice_count(synth_) > 0; }
 
-    void setGain(float gain) override
-    {
-        gain_ = gain;
-        fluid_synth_set_gain(synth_, gain);
-    }
+    void setGain(float gain) override { fluid_synth_set_gain(synth_, gain); }
 
     void write(std::int16_t *out, int frames) override
     {
@@ -142,7 +155,7 @@ public:
         const int rendered = (frames + 1) / 2;
         half_.resize(static_cast<std::size_t>(rendered) * 2);
         doubled_.resize(half_.size() * 2);
-        fluid_synth_write_s16(synth_, rendered, half_.data(), 0, 2, half_.data(), 1, 2);
+        render(half_.data(), rendered);
         fadeInto(half_.data(), rendered);
         doubler_.run(half_.data(), rendered, doubled_.data());
         std::copy_n(doubled_.begin(), frames * 2, out);
@@ -153,25 +166,87 @@ public:
         }
     }
 
+    // The song's own channels.
+    static constexpr int Channels = 16;
+    // FluidSynth's block of frames.
+    static constexpr int Block = 64;
+
 private:
-    void create(int voices)
+    static std::uint64_t frameOf(std::uint64_t microsecond) { return microsecond * SynthRate / 1000000; }
+
+    // Every note cut at once, and the controllers as the song found them. FluidSynth renders in
+    // blocks of 64 frames and hands them out as asked: the rest of the block under way, rendered
+    // before the cut, is let go too, so that the next frames are the first after it.
+    void silence()
     {
-        settings_ = newSynthSettings(voices);
-        synth_ = new_fluid_synth(settings_);
-        readSoundFontsFromMemory(settings_, synth_);
-        voices_ = voices;
-        gain_ = static_cast<float>(fluid_synth_get_gain(synth_));
+        fluid_synth_all_sounds_off(synth_, -1);
+        for (int channel = 0; channel < Channels; ++channel)
+            fluid_synth_cc(synth_, channel, 121, 0);
+        if (const auto rest = (Block - written_ % Block) % Block) {
+            std::array<std::int16_t, 2 * Block> frames;
+            synthWrite(frames.data(), static_cast<int>(rest));
+        }
     }
 
-    void destroy()
+    void synthWrite(std::int16_t *out, int frames)
     {
-        delete_fluid_synth(synth_);
-        delete_fluid_settings(settings_);
+        fluid_synth_write_s16(synth_, frames, out, 0, 2, out, 1, 2);
+        written_ += static_cast<std::uint64_t>(frames);
+    }
+
+    // The synth's own frames, each of the song's events played at its frame.
+    void render(std::int16_t *out, int frames)
+    {
+        while (frames > 0) {
+            int count = frames;
+            if (song_) {
+                for (; next_ < song_->events.size() && frameOf(song_->events[next_].microsecond) <= frame_; ++next_)
+                    play(song_->events[next_]);
+                if (next_ < song_->events.size())
+                    count = static_cast<int>(std::min<std::uint64_t>(count, frameOf(song_->events[next_].microsecond) - frame_));
+            }
+            synthWrite(out, count);
+            out += 2 * count;
+            frames -= count;
+            frame_ += static_cast<std::uint64_t>(count);
+        }
+    }
+
+    void play(const SongEvent &event)
+    {
+        const int channel = event.status & 0x0f;
+        switch (event.status & 0xf0) {
+        case 0x80:
+            fluid_synth_noteoff(synth_, channel, event.data1);
+            break;
+        case 0x90:
+            fluid_synth_noteon(synth_, channel, event.data1, event.data2);
+            break;
+        case 0xa0:
+            fluid_synth_key_pressure(synth_, channel, event.data1, event.data2);
+            break;
+        case 0xb0:
+            fluid_synth_cc(synth_, channel, event.data1, event.data2);
+            break;
+        case 0xc0:
+            fluid_synth_program_change(synth_, channel, event.data1);
+            break;
+        case 0xd0:
+            fluid_synth_channel_pressure(synth_, channel, event.data1);
+            break;
+        case 0xe0:
+            fluid_synth_pitch_bend(synth_, channel, event.data1 | event.data2 << 7);
+            break;
+        case 0xf0:
+            fluid_synth_sysex(synth_, reinterpret_cast<const char *>(song_->sysex.data()) + event.sysexAt,
+                              static_cast<int>(event.sysexSize), nullptr, nullptr, nullptr, 0);
+            break;
+        }
     }
 
     // 5 ms at the synth's rate.
     static constexpr int FadeFrames = SynthRate / 200;
-    // Adds what is left of the fade of the notes cut by the last load.
+    // Adds what is left of the fade of the notes cut by the last start.
     void fadeInto(std::int16_t *out, int frames)
     {
         for (int i = 0; i < frames && fadeLeft_ > 0; ++i, --fadeLeft_) {
@@ -186,29 +261,43 @@ private:
 
     fluid_settings_t *settings_ = nullptr;
     fluid_synth_t *synth_ = nullptr;
-    int voices_ = 0;
-    float gain_ = 0;
-    fluid_player_t *player_ = nullptr;
+    std::uint64_t written_ = 0;
+    const Song *song_ = nullptr;
+    // The song's next event, and the synth's frames since the song's start.
+    std::size_t next_ = 0;
+    std::uint64_t frame_ = 0;
     // The synth's frames and the device's.
     std::vector<std::int16_t> half_;
     std::vector<std::int16_t> doubled_;
     Doubler doubler_;
     std::array<std::int16_t, 2> pendingFrame_{};
     bool pending_ = false;
-    // The sound of the notes cut by the last load, and how much of it is still to be faded in.
-    std::vector<std::int16_t> fade_;
+    // The sound of the notes cut by the last start, and how much of it is still to be faded in.
+    std::array<std::int16_t, FadeFrames * 2> fade_{};
     int fadeLeft_ = 0;
 };
 
+// The channels a song's synth is given: its own 16, and one for each instrument it selects (at
+// most as many as its program changes, and the two it may start on), as FluidSynth counts
+// channels, in sixteens.
+int channelsFor(const Song &song)
+{
+    const auto changes = std::count_if(song.events.begin(), song.events.end(), [](const SongEvent &e) { return (e.status & 0xf0) == 0xc0; });
+    const auto wanted = std::min<std::ptrdiff_t>(16 + 2 + changes, 256);
+    return static_cast<int>((wanted + 15) / 16 * 16);
+}
+
 }  // namespace
 
-std::unique_ptr<Synth> startSynth()
+std::unique_ptr<Synth> synthFor(const Song &song)
 {
-    auto synth = std::make_unique<Fluid>();
-    if (synth->loadInstruments())
-        return synth;
-    std::fprintf(stderr, "morvik: the built-in soundfont cannot be loaded; the music is silent\n");
-    return nullptr;
+    auto synth = std::make_unique<Fluid>(voicesFor(song.notesAtOnce), channelsFor(song));
+    if (!synth->loadInstruments()) {
+        std::fprintf(stderr, "morvik: the built-in soundfont cannot be loaded; the music is silent\n");
+        return nullptr;
+    }
+    synth->holdInstruments(song);
+    return synth;
 }
 
 }  // namespace morvik::audio
