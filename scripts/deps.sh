@@ -8,6 +8,8 @@ packages=(
   cmake g++ make ninja-build pkg-config
   # window and tests (Qt 6 Widgets, QtTest)
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # the translations: lupdate and lrelease, and Qt's CMake functions for them
+  qt6-tools-dev qt6-l10n-tools
   # sound: audio device and MIDI synthesis (the song's instruments are our own)
   libsdl2-dev libfluidsynth-dev
   # fonts metric-compatible with Times New Roman and MS Sans Serif / Arial

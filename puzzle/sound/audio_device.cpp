@@ -1,5 +1,7 @@
 #include "audio_device.h"
 
+#include <QCoreApplication>
+
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -86,7 +88,11 @@ void AudioDevice::load(std::chrono::milliseconds startWithin)
     if (start)
         module_.reset(start());
     else
-        std::fprintf(stderr, "morvik: no audio module (%s); the game runs silently\n", ::dlerror());
+        std::fprintf(stderr, "%s\n",
+                     QCoreApplication::translate("Sound", "morvik: no audio module (%1); the game runs silently")
+                         .arg(QString::fromLocal8Bit(::dlerror()))
+                         .toLocal8Bit()
+                         .constData());
     ready_.store(true, std::memory_order_release);
 }
 
