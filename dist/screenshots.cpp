@@ -4,6 +4,7 @@
 #include "application.h"
 #include "clock_random.h"
 #include "form1.h"
+#include "language.h"
 #include "player.h"
 
 #include <QDir>
@@ -36,7 +37,10 @@ bool save(morvik::Form1 &form, const QDir &dir, const QString &name)
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // In the player's language, as the game: what the window shows must not depend on it.
+    morvik::Language language;
     morvik::Application app(argc, argv);
+    language.install();
     if (argc != 2) {
         std::fprintf(stderr, "usage: morvik-screenshots DIR\n");
         return 2;

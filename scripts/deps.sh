@@ -10,6 +10,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # the translations: lupdate and lrelease, and Qt's CMake functions for them
   qt6-tools-dev qt6-l10n-tools
+  # the translations of the menu entry, the store metadata and the manual page (AppStream's rules
+  # for the metadata come with appstream, below)
+  gettext po4a
   # sound: audio device and MIDI synthesis (the song's instruments are our own)
   libsdl2-dev libfluidsynth-dev
   # fonts metric-compatible with Times New Roman and MS Sans Serif / Arial
