@@ -173,5 +173,21 @@ Přijímají se i vlastní volby Qt, například -platform NÁZEV.
         <source>morvik: position %1: unsupported; only 0, the start, is</source>
         <translation>morvik: pozice %1: nepodporovaná; podporuje se jen 0, začátek</translation>
     </message>
+    <message>
+        <source>morvik: the audio device is gone; the game is silent until it is back</source>
+        <translation>morvik: zvukové zařízení zmizelo; hra bude bez zvuku, dokud se nevrátí</translation>
+    </message>
+    <message>
+        <source>morvik: the audio device is back (%1)</source>
+        <translation>morvik: zvukové zařízení je zpět (%1)</translation>
+    </message>
+    <message>
+        <source>morvik: no audio device (%1); the game is silent until there is one</source>
+        <translation>morvik: žádné zvukové zařízení (%1); hra bude bez zvuku, dokud nějaké nebude</translation>
+    </message>
+    <message>
+        <source>morvik: the built-in soundfont cannot be loaded; the music is silent</source>
+        <translation>morvik: vestavěný soundfont nelze načíst; hudba nebude hrát</translation>
+    </message>
 </context>
 </TS>

@@ -32,6 +32,19 @@ std::string modulePath()
     return folder + audio::FileName;
 }
 
+std::string translated(const char *text) { return QCoreApplication::translate("Sound", text).toStdString(); }
+
+// What the module says on standard error, in the player's language.
+audio::Lines lines()
+{
+    return {
+        translated(QT_TRANSLATE_NOOP("Sound", "morvik: the audio device is gone; the game is silent until it is back")),
+        translated(QT_TRANSLATE_NOOP("Sound", "morvik: the audio device is back (%1)")),
+        translated(QT_TRANSLATE_NOOP("Sound", "morvik: no audio device (%1); the game is silent until there is one")),
+        translated(QT_TRANSLATE_NOOP("Sound", "morvik: the built-in soundfont cannot be loaded; the music is silent")),
+    };
+}
+
 }  // namespace
 
 AudioDevice::AudioDevice(std::chrono::milliseconds startWithin)
@@ -86,7 +99,7 @@ void AudioDevice::load(std::chrono::milliseconds startWithin)
     void *library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     auto start = library ? reinterpret_cast<audio::Start>(::dlsym(library, audio::StartSymbol)) : nullptr;
     if (start)
-        module_.reset(start());
+        module_.reset(start(lines()));
     else
         std::fprintf(stderr, "%s\n",
                      QCoreApplication::translate("Sound", "morvik: no audio module (%1); the game runs silently")

@@ -33,9 +33,18 @@ public:
     virtual std::int32_t position(int deck) = 0;
 };
 
+// The lines the module writes on standard error, in the player's language; %1 stands for what the
+// system says.
+struct Lines {
+    std::string deviceGone;   // the device was lost
+    std::string deviceBack;   // found again; %1 names the driver
+    std::string noDevice;     // none can be opened; %1 says why
+    std::string noSoundFont;  // the synth cannot load its instruments
+};
+
 // The module's one entry point. It opens no device yet: the module's thread does, when there is
 // something to hear, and writes one line on standard error each time the device is lost or found.
-using Start = Module *(*)();
+using Start = Module *(*)(const Lines &lines);
 inline constexpr const char *StartSymbol = "morvik_audio_start";
 inline constexpr const char *FileName = "morvik-audio.so";
 

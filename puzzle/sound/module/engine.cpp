@@ -31,7 +31,15 @@ bool isSongName(const std::string &path)
 
 }  // namespace
 
-Engine::Engine()
+void say(const std::string &line, const std::string &detail)
+{
+    std::string text = line;
+    if (const std::size_t at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, detail);
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+Engine::Engine(const Lines &lines) : lines_(lines)
 {
     // The program keeps its own SIGINT and SIGTERM behaviour: ending at once.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -40,6 +48,8 @@ Engine::Engine()
     // The name the desktop's mixer shows for the stream.
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Morvik");
     synth_ = startSynth();
+    if (!synth_)
+        say(lines_.noSoundFont);
     keeper_ = std::thread([this] { keep(); });
 }
 
@@ -254,7 +264,7 @@ void Engine::keep()
         if (anyLost()) {
             closeDevices();
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            std::fprintf(stderr, "morvik: the audio device is gone; the game is silent until it is back\n");
+            say(lines_.deviceGone);
             waitForServer();
             silent = true;
             retryAt = now;
@@ -269,15 +279,14 @@ void Engine::keep()
                         opened = openDevice(*output, error) && opened;
             if (opened) {
                 if (silent)
-                    std::fprintf(stderr, "morvik: the audio device is back (%s)\n", SDL_GetCurrentAudioDriver());
+                    say(lines_.deviceBack, SDL_GetCurrentAudioDriver());
                 silent = false;
                 retry = FirstRetry;
             } else {
                 closeDevices();
                 SDL_QuitSubSystem(SDL_INIT_AUDIO);
                 if (!silent)
-                    std::fprintf(stderr, "morvik: no audio device (%s); the game is silent until there is one\n",
-                                 error.c_str());
+                    say(lines_.noDevice, error);
                 waitForServer();
                 silent = true;
                 retryAt = now + retry;
@@ -492,7 +501,8 @@ void Engine::mixWaves(std::int16_t *out, int frames)
 
 }  // namespace morvik::audio
 
-extern "C" __attribute__((visibility("default"))) morvik::audio::Module *morvik_audio_start()
+extern "C" __attribute__((visibility("default"))) morvik::audio::Module *morvik_audio_start(
+    const morvik::audio::Lines &lines)
 {
-    return new morvik::audio::Engine;
+    return new morvik::audio::Engine(lines);
 }

@@ -19,6 +19,9 @@ namespace morvik::audio {
 
 using SongFile = std::vector<char>;
 
+// Writes LINE on standard error, with %1 replaced by DETAIL.
+void say(const std::string &line, const std::string &detail = {});
+
 // The audio devices, SDL's own, with the synth that plays MIDI songs into them; the waves are mixed
 // on top of the synth, each on its deck's own channel. One song at a time: the deck that played it
 // last owns it.
@@ -50,7 +53,7 @@ public:
     // that a cue soon after is not held up by the opening of a stream.
     static constexpr std::chrono::seconds Linger{10};
 
-    Engine();
+    explicit Engine(const Lines &lines);
     ~Engine() override;
     Engine(const Engine &) = delete;
     Engine &operator=(const Engine &) = delete;
@@ -143,6 +146,8 @@ private:
     Clock::time_point lastSong_{};
     Clock::time_point lastCue_{};
 
+    // What is said on standard error, in the player's language.
+    const Lines lines_;
     // Made before the keeper starts; used by the callback alone.
     std::unique_ptr<Synth> synth_;
     // The keeper's own: the song's and the cues' devices where a server mixes them, else the one

@@ -28,8 +28,7 @@ public:
     virtual void write(std::int16_t *out, int frames) = 0;
 };
 
-// The synth with its instruments loaded, or null, with one line on standard error, when its
-// soundfont cannot be loaded.
+// The synth with its instruments loaded, or null when its soundfont cannot be loaded.
 std::unique_ptr<Synth> startSynth();
 
 }  // namespace morvik::audio

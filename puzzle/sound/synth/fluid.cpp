@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 #include <numbers>
 #include <vector>
@@ -205,10 +204,7 @@ private:
 std::unique_ptr<Synth> startSynth()
 {
     auto synth = std::make_unique<Fluid>();
-    if (synth->loadInstruments())
-        return synth;
-    std::fprintf(stderr, "morvik: the built-in soundfont cannot be loaded; the music is silent\n");
-    return nullptr;
+    return synth->loadInstruments() ? std::move(synth) : nullptr;
 }
 
 }  // namespace morvik::audio
