@@ -1,9 +1,11 @@
 // morvik-screenshots DIR: plays the game without a screen or a sound and saves the window in
 // each way to play, as DIR/sliding.png (a shuffled sliding puzzle) and DIR/assembly.png (the
-// top rows of the picture carried to the board). The same clock seed gives the same pictures.
+// top rows of the picture carried to the board). The same clock seed gives the same pictures, and
+// the title always shows its first frame.
 #include "application.h"
 #include "clock_random.h"
 #include "form1.h"
+#include "language.h"
 #include "player.h"
 
 #include <QDir>
@@ -36,7 +38,10 @@ bool save(morvik::Form1 &form, const QDir &dir, const QString &name)
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // In the player's language, as the game: what the window shows must not depend on it.
+    morvik::Language language;
     morvik::Application app(argc, argv);
+    language.install();
     if (argc != 2) {
         std::fprintf(stderr, "usage: morvik-screenshots DIR\n");
         return 2;
@@ -46,6 +51,10 @@ int main(int argc, char **argv)
     Silent effects, music;
     morvik::ClockRandom random([] { return std::uint64_t{20261210}; });
     morvik::Form1 form(effects, music, random);
+    // The title runs on the clock: stopped and moved on by hand, it shows its first frame in every
+    // run, however slow the machine.
+    form.Timer1.stop();
+    form.Timer1_Timer();
     form.show();
 
     form.Option1->click();

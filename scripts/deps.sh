@@ -8,6 +8,11 @@ packages=(
   cmake g++ make ninja-build pkg-config
   # window and tests (Qt 6 Widgets, QtTest)
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # the translations: lupdate and lrelease, and Qt's CMake functions for them
+  qt6-tools-dev qt6-l10n-tools
+  # the translations of the menu entry, the store metadata and the manual page (AppStream's rules
+  # for the metadata come with appstream, below)
+  gettext po4a
   # sound: audio device and MIDI synthesis (the song's instruments are our own); ALSA's library,
   # whose file and null plugins stand in for a card in tests/sound/test_alsa.cpp, comes with SDL
   libsdl2-dev libfluidsynth-dev

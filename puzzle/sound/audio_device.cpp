@@ -1,5 +1,7 @@
 #include "audio_device.h"
 
+#include <QCoreApplication>
+
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -28,6 +30,19 @@ std::string modulePath()
         if (::access(path.c_str(), R_OK) == 0)
             return path;
     return folder + audio::FileName;
+}
+
+std::string translated(const char *text) { return QCoreApplication::translate("Sound", text).toStdString(); }
+
+// What the module says on standard error, in the player's language.
+audio::Lines lines()
+{
+    return {
+        translated(QT_TRANSLATE_NOOP("Sound", "morvik: the audio device is gone; the game is silent until it is back")),
+        translated(QT_TRANSLATE_NOOP("Sound", "morvik: the audio device is back (%1)")),
+        translated(QT_TRANSLATE_NOOP("Sound", "morvik: no audio device (%1); the game is silent until there is one")),
+        translated(QT_TRANSLATE_NOOP("Sound", "morvik: the built-in soundfont cannot be loaded; the music is silent")),
+    };
 }
 
 }  // namespace
@@ -84,9 +99,13 @@ void AudioDevice::load(std::chrono::milliseconds startWithin)
     void *library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     auto start = library ? reinterpret_cast<audio::Start>(::dlsym(library, audio::StartSymbol)) : nullptr;
     if (start)
-        module_.reset(start());
+        module_.reset(start(lines()));
     else
-        std::fprintf(stderr, "morvik: no audio module (%s); the game runs silently\n", ::dlerror());
+        std::fprintf(stderr, "%s\n",
+                     QCoreApplication::translate("Sound", "morvik: no audio module (%1); the game runs silently")
+                         .arg(QString::fromLocal8Bit(::dlerror()))
+                         .toLocal8Bit()
+                         .constData());
     ready_.store(true, std::memory_order_release);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // What the program sees of its audio module: a shared library that it opens once its window is on
@@ -33,9 +34,27 @@ public:
     virtual std::int32_t position(int deck) = 0;
 };
 
+// The lines the module writes on standard error, in the player's language; %1 stands for what the
+// system says.
+struct Lines {
+    std::string deviceGone;   // the device was lost
+    std::string deviceBack;   // found again; %1 names the driver
+    std::string noDevice;     // none can be opened; %1 says why
+    std::string noSoundFont;  // the synth cannot load its instruments
+};
+
+// Writes LINE on standard error, with %1 replaced by DETAIL.
+inline void say(const std::string &line, const std::string &detail = {})
+{
+    std::string text = line;
+    if (const std::size_t at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, detail);
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
 // The module's one entry point. It opens no device yet: the module's thread does, when there is
 // something to hear, and writes one line on standard error each time the device is lost or found.
-using Start = Module *(*)();
+using Start = Module *(*)(const Lines &lines);
 inline constexpr const char *StartSymbol = "morvik_audio_start";
 inline constexpr const char *FileName = "morvik-audio.so";
 

@@ -1,5 +1,7 @@
 #include "media_player.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -13,6 +15,21 @@ bool equalsIgnoringCase(const std::string &text, const std::string &lowerCase)
     return std::ranges::equal(text, lowerCase, [](char a, char b) {
         return std::tolower(static_cast<unsigned char>(a)) == b;
     });
+}
+
+// The line of an error in the player's language, with %1 and %2 replaced by the bytes given: a file
+// name that is not UTF-8 is written as the system gives it.
+std::string line(const char *text, const std::string &first, const std::string &second = {})
+{
+    const std::string translated = QCoreApplication::translate("Sound", text).toStdString();
+    std::string line;
+    for (std::size_t i = 0; i < translated.size(); ++i) {
+        if (translated[i] == '%' && i + 1 < translated.size() && (translated[i + 1] == '1' || translated[i + 1] == '2'))
+            line += translated[++i] == '1' ? first : second;
+        else
+            line += translated[i];
+    }
+    return line;
 }
 
 }  // namespace
@@ -45,14 +62,16 @@ audio::Module *MediaPlayer::module()
 void MediaPlayer::load(const std::string &path, bool report)
 {
     if (const std::string error = module_->load(deck_, path); !error.empty())
-        this->report("cannot play " + path, error, report);
+        this->report(line(QT_TRANSLATE_NOOP("Sound", "morvik: cannot play %1: %2"), path, error), report);
 }
 
 void MediaPlayer::setCommand(const std::string &command)
 {
     const bool play = equalsIgnoringCase(command, "play");
     if (!play && !equalsIgnoringCase(command, "stop")) {
-        report("command \"" + command + "\"", "unknown; the commands are play and stop", reportErrors_);
+        report(line(QT_TRANSLATE_NOOP("Sound", "morvik: command \"%1\": unknown; the commands are play and stop"),
+                    command),
+               reportErrors_);
         return;
     }
     if (audio::Module *module = this->module())
@@ -81,7 +100,9 @@ std::int32_t MediaPlayer::position()
 void MediaPlayer::setPosition(std::int16_t position)
 {
     if (position != 0)
-        report("position " + std::to_string(position), "unsupported; only 0, the start, is", reportErrors_);
+        report(line(QT_TRANSLATE_NOOP("Sound", "morvik: position %1: unsupported; only 0, the start, is"),
+                    std::to_string(position)),
+               reportErrors_);
     else if (audio::Module *module = this->module())
         module->rewind(deck_);
 }
@@ -98,10 +119,10 @@ void MediaPlayer::setLevel(std::int16_t level)
         module->setLevel(deck_, level_);
 }
 
-void MediaPlayer::report(const std::string &subject, const std::string &reason, bool report)
+void MediaPlayer::report(const std::string &line, bool report)
 {
-    if (report && reported_.insert(subject + '\n' + reason).second)
-        std::fprintf(stderr, "morvik: %s: %s\n", subject.c_str(), reason.c_str());
+    if (report && reported_.insert(line).second)
+        std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 }  // namespace morvik

@@ -49,7 +49,7 @@ private:
     // The module with this player's deck, or null while it loads or if it could not be.
     audio::Module *module();
     void load(const std::string &path, bool report);
-    void report(const std::string &subject, const std::string &reason, bool report);
+    void report(const std::string &line, bool report);
 
     const std::shared_ptr<AudioDevice> device_;
     audio::Module *module_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QAccessibleWidget>
+#include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
 
@@ -18,6 +19,8 @@ constexpr const char *roleProperty = "morvikAccessibleRole";
 // One cell of the tray or the board: its column, its row and whether a piece lies there, the
 // tool tip of the box shown there, and one action, the click.
 class CellAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+    Q_DECLARE_TR_FUNCTIONS(Cell)
+
 public:
     CellAccessible(PictureArray *grid, int n) : grid_(grid), n_(n) {}
 
@@ -33,10 +36,9 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
-            return QStringLiteral("Column %1, row %2, %3")
+            return (grid_->holdsPiece(n_) ? tr("Column %1, row %2, piece") : tr("Column %1, row %2, empty"))
                 .arg(n_ % 10)
-                .arg(n_ / 10)
-                .arg(grid_->holdsPiece(n_) ? QStringLiteral("piece") : QStringLiteral("empty"));
+                .arg(n_ / 10);
         if (t == QAccessible::Description) {
             const int box = grid_->boxAtCell(n_);
             return box >= 0 ? grid_->toolTip(box) : QString();

@@ -160,16 +160,16 @@ void Form1::createControls()
         Picture1_Click(index);
     };
 
-    Check2 = new TickBox(client, design(1680, 480, 230, 230), "Music");
+    Check2 = new TickBox(client, design(1680, 480, 230, 230), tr("Music"));
     auto pictures = [](int n) { return QPoint(pixels(480 + 480 * n), pixels(6480)); };
     Picture6 = new PictureArray(client, array(15, pictures, 375, 255, descending(14), buttonFace, true, false));
     for (int i = 0; i < 15; ++i)
         Picture6->setPicture(i, k.Picture6[i]);
-    Option3 = new OptionBar(client, design(4320, 5640, 255, 135), "Idle");
+    Option3 = new OptionBar(client, design(4320, 5640, 255, 135), tr("Idle"));
     Picture5 = new PictureBox(client, design(4440, 2040, 375, 375), buttonFace, true, false);
     Picture4 = new PictureBox(client, design(4440, 1680, 375, 375), buttonFace, true, false);
     Picture4->setPicture(k.Picture4);
-    Option2 = new OptionBar(client, design(6600, 5640, 255, 135), "Assembling");
+    Option2 = new OptionBar(client, design(6600, 5640, 255, 135), tr("Assembling"));
     auto board = [](int n) { return QPoint(pixels(boardLeft(n % 10)), pixels(boardTop(n / 10))); };
     Picture2 = new PictureArray(client, array(100, board, 375, 375, {boardStacking.begin(), boardStacking.end()},
                                               buttonFace, false, false));
@@ -178,12 +178,12 @@ void Form1::createControls()
         Picture2_Click(index);
     };
     Picture3 = new PictureBox(client, design(4440, 4920, 375, 375), buttonFace, true, false);
-    Check3 = new TickBox(client, design(1680, 840, 230, 230), "Effects");
-    Option1 = new OptionBar(client, design(1560, 5640, 255, 135), "Sliding");
+    Check3 = new TickBox(client, design(1680, 840, 230, 230), tr("Effects"));
+    Option1 = new OptionBar(client, design(1560, 5640, 255, 135), tr("Sliding"));
 
     // Described before its caption is set, which a screen reader already hears of.
     Label3 = new Clickable<QLabel>(client);
-    describe(Label3, QAccessible::Button, "Close", QString::fromUtf8("Vyskoč..."));
+    describe(Label3, QAccessible::Button, tr("Close"), QString::fromUtf8("Vyskoč..."));
     Label3->setText("x");
     Label3->setGeometry(design(8880, 0, 255, 255));
     Label3->setToolTip(QString::fromUtf8("Vyskoč..."));
@@ -253,16 +253,16 @@ void Form1::createControls()
 // What a screen reader tells of each control that is no standard button, box or label.
 void Form1::describeControls()
 {
-    describe(client, QAccessible::Pane, "Morvik", "Picture puzzle: choose sliding or assembling below");
-    describe(Image1, QAccessible::Graphic, "Preview", "The whole current picture");
-    describe(Image2, QAccessible::Animation, "Title animation");
-    describe(Picture1, QAccessible::Canvas, "Tray", "The pieces of the picture, ten by ten");
-    describe(Picture2, QAccessible::Canvas, "Board", "Ten by ten cells where the pieces are put together");
-    describe(Picture3, QAccessible::Graphic, "Hand: empty", "The piece being carried");
-    describe(Picture4, QAccessible::Graphic, "Empty cell", "Never shown");
-    describe(Picture5, QAccessible::Graphic, "Empty tray cell", "Never shown");
-    describe(Picture6, QAccessible::Grouping, "Picture store", "Never shown");
-    describe(Picture7, QAccessible::Grouping, "Frame store", "Never shown");
+    describe(client, QAccessible::Pane, "Morvik", tr("Picture puzzle: choose sliding or assembling below"));
+    describe(Image1, QAccessible::Graphic, tr("Preview"), tr("The whole current picture"));
+    describe(Image2, QAccessible::Animation, tr("Title animation"));
+    describe(Picture1, QAccessible::Canvas, tr("Tray"), tr("The pieces of the picture, ten by ten"));
+    describe(Picture2, QAccessible::Canvas, tr("Board"), tr("Ten by ten cells where the pieces are put together"));
+    describe(Picture3, QAccessible::Graphic, tr("Hand: empty"), tr("The piece being carried"));
+    describe(Picture4, QAccessible::Graphic, tr("Empty cell"), tr("Never shown"));
+    describe(Picture5, QAccessible::Graphic, tr("Empty tray cell"), tr("Never shown"));
+    describe(Picture6, QAccessible::Grouping, tr("Picture store"), tr("Never shown"));
+    describe(Picture7, QAccessible::Grouping, tr("Frame store"), tr("Never shown"));
 }
 
 template <class Handler>
@@ -374,10 +374,10 @@ void Form1::showState()
     Picture3->setPicture(k.Picture3.picture);
     // The hand tells a screen reader which piece it carries: the cell it belongs on.
     const std::optional<int> carrying = game.inHand().piece;
-    const QString hand = carrying ? QStringLiteral("Hand: the piece of column %1, row %2")
+    const QString hand = carrying ? tr("Hand: the piece of column %1, row %2")
                                         .arg(*carrying % 10)
                                         .arg(*carrying / 10)
-                                  : QStringLiteral("Hand: empty");
+                                  : tr("Hand: empty");
     if (Picture3->accessibleName() != hand)
         Picture3->setAccessibleName(hand);
     if (Picture3->pos() != place(k.Picture3))
@@ -396,8 +396,7 @@ void Form1::showState()
     const QString number = QString::fromStdString(k.Label1);
     if (Label1->text() != number) {
         Label1->setText(number);
-        Label1->setAccessibleName(number == "X" ? QStringLiteral("No picture yet")
-                                                : QStringLiteral("Picture %1").arg(number.trimmed()));
+        Label1->setAccessibleName(number == "X" ? tr("No picture yet") : tr("Picture %1").arg(number.trimmed()));
     }
 }
 

@@ -10,6 +10,7 @@
 #include "sound.h"
 #include "toggles.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
@@ -53,6 +54,8 @@ private:
 // controls at their design places, and the handlers of its events. The handlers pass each event
 // to the rules and then draw what the rules hold.
 class Form1 : public QWidget, private EventLoop {
+    Q_DECLARE_TR_FUNCTIONS(Form1)
+
 public:
     Form1(Player &MCIWnd1, Player &MCIWnd2, Random &random);
 

@@ -2,28 +2,30 @@
 #include "audio_device.h"
 #include "clock_random.h"
 #include "form1.h"
+#include "language.h"
 #include "media_player.h"
+#include "release.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
-#include <string>
 #include <string_view>
 
 namespace {
 
-constexpr const char *usage =
+constexpr const char *usage = QT_TRANSLATE_NOOP(
+    "Help",
     "Usage: morvik [OPTION]\n"
-    MORVIK_SUMMARY ".\n"
+    "%1.\n"
     "The music and the sound effects are read from the folder the game is started in:\n"
     "ST.Mid, move.wav, no.wav, Yes.wav and done.wav.\n"
     "\n"
     "  -h, --help     show this help and exit\n"
     "  -v, --version  show the version and exit\n"
     "\n"
-    "Qt's own options, such as -platform NAME, are accepted too.\n";
+    "Qt's own options, such as -platform NAME, are accepted too.\n");
 
 bool is(const char *arg, const char *shortName, const char *longName)
 {
@@ -54,8 +56,11 @@ bool startsWithOneOf(std::string_view name, const std::string_view (&prefixes)[N
 // Every argument is checked here, before the application object exists: Qt connects to the
 // display in its constructor and aborts where there is none, so a mistyped option must be refused
 // first. Returns the one-line complaint, or an empty string when Qt may have the arguments.
-std::string refusal(int argc, char **argv)
+QString refusal(int argc, char **argv, const morvik::Language &language)
 {
+    const auto complaint = [&language](const char *text, std::string_view arg) {
+        return language.text("Help", text).arg(QString::fromLocal8Bit(arg.data(), qsizetype(arg.size())));
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         std::string_view name = arg;
@@ -64,13 +69,14 @@ std::string refusal(int argc, char **argv)
         else if (name.starts_with("-"))
             name.remove_prefix(1);
         else
-            return "morvik: unknown argument '" + std::string(arg) + "' (see morvik --help)";
+            return complaint(QT_TRANSLATE_NOOP("Help", "morvik: unknown argument '%1' (see morvik --help)"), arg);
         if (among(name, qtFlags) || startsWithOneOf(name, qtWithJoinedValue))
             continue;
         if (!among(name, qtWithValue))
-            return "morvik: unknown option '" + std::string(arg) + "' (see morvik --help)";
+            return complaint(QT_TRANSLATE_NOOP("Help", "morvik: unknown option '%1' (see morvik --help)"), arg);
         if (++i == argc)
-            return "morvik: option '" + std::string(arg) + "' needs a value (see morvik --help)";
+            return complaint(QT_TRANSLATE_NOOP("Help", "morvik: option '%1' needs a value (see morvik --help)"),
+                             arg);
     }
     return {};
 }
@@ -79,10 +85,13 @@ std::string refusal(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    morvik::Language language;
     // Help and version answer whatever else is given, and before anything reaches for a display.
     for (int i = 1; i < argc; ++i) {
         if (is(argv[i], "-h", "--help")) {
-            std::fputs(usage, stdout);
+            const QString help =
+                language.text("Help", usage).arg(language.text("Release", morvik::release::summary));
+            std::fputs(help.toLocal8Bit().constData(), stdout);
             return 0;
         }
         if (is(argv[i], "-v", "--version")) {
@@ -90,11 +99,12 @@ int main(int argc, char **argv)
             return 0;
         }
     }
-    if (const std::string complaint = refusal(argc, argv); !complaint.empty()) {
-        std::fprintf(stderr, "%s\n", complaint.c_str());
+    if (const QString complaint = refusal(argc, argv, language); !complaint.isEmpty()) {
+        std::fprintf(stderr, "%s\n", complaint.toLocal8Bit().constData());
         return 2;
     }
     morvik::Application app(argc, argv);
+    language.install();
     // The audio device opens once the window is first painted, so that the two do not compete at
     // start, or half a second from now if that comes first: a window started minimised or on
     // another workspace may be painted much later. What the players are told meanwhile plays then.

@@ -1,4 +1,4 @@
-# cmake -DBUILD=B -DROOT=R -DPREFIX=P -P install_tree.cmake
+# cmake -DBUILD=B -DROOT=R -DPREFIX=P "-DLANGUAGES=cs;..." -P install_tree.cmake
 # Installs the build B with DESTDIR=R under the prefix P, which is not the configured one, and
 # checks that exactly the expected files landed under R/P and that the menu entry points at them.
 cmake_minimum_required(VERSION 3.25)
@@ -28,6 +28,11 @@ set(expected
   share/icons/hicolor/64x64/apps/io.github.morvik.Morvik.png
   share/man/man6/morvik.6
   share/metainfo/io.github.morvik.Morvik.metainfo.xml)
+# A manual page in each language of po/.
+foreach(language IN LISTS LANGUAGES)
+  list(APPEND expected share/man/${language}/man6/morvik.6)
+endforeach()
+list(SORT expected)
 # Everything under the root, so that a file put outside the prefix is found too.
 file(GLOB_RECURSE found LIST_DIRECTORIES false RELATIVE ${ROOT}${PREFIX} ${ROOT}/*)
 list(SORT found)

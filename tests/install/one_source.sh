@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # The version and the release date of debian/changelog's newest entry, and the summary and the
 # description of debian/control, must stand unchanged in everything installed that repeats them:
-# the program's --version and --help, the menu entry, the store metadata and the manual page.
+# the program's --version and --help, the menu entry, the store metadata and the manual page. So
+# must the translations of the summary and the description that po/LANGUAGE.po gives, in each
+# language: in --help, the menu entry, the metadata and that language's manual page.
 #   one_source.sh SOURCE_DIR INSTALLED_PREFIX
 set -euo pipefail
 debian=$1/debian
 prefix=$2
 command -v dpkg-parsechangelog >/dev/null || { echo "SKIP: dpkg-parsechangelog is not installed (dpkg-dev)"; exit 77; }
+command -v msgattrib >/dev/null || { echo "SKIP: msgattrib is not installed (gettext)"; exit 77; }
 faults=0
 differ() {  # differ WHAT EXPECTED FOUND
   if [[ $2 != "$3" ]]; then
@@ -40,7 +43,7 @@ differ "metadata's summary" "$summary" "$(sed -n 's:.*<summary>\(.*\)</summary>.
 differ "metadata's newest release" "version=\"$version\" date=\"$date\"" \
   "$(grep -m1 -o '<release [^>]*>' "$metainfo" | sed 's/<release //; s/>$//')"
 differ "metadata's description" "$description" \
-  "$(awk '/<description>/{on=1; next} /<\/description>/{exit} on' "$metainfo" | tr '\n' ' ' |
+  "$(awk '/<description>/{on=1; next} /<\/description>/{exit} on' "$metainfo" | grep -v 'xml:lang=' | tr '\n' ' ' |
      sed 's/^ *//; s:</p> *<p>:\n:g; s:^<p>::; s:</p> *$::' | unxml)"
 
 manual=$share/man/man6/morvik.6
@@ -52,5 +55,45 @@ differ "manual page's description" "$description" \
      awk -v n="$(wc -l <<<"$description")" '$0 == ".PP" {next} {print; if (++k == n) exit}' |
      sed 's/^\\&//; s/\\e/\\/g')"
 
+# The translation of an English text in a .po, as the build merges it: none where it is fuzzy.
+translation() {  # translation PO TEXT
+  local id=${2//\\/\\\\}
+  id=${id//\"/\\\"}
+  msgattrib --no-fuzzy --no-obsolete --no-wrap "$1" |
+    ID=$id awk '$0 == "msgid \"" ENVIRON["ID"] "\"" {found = 1; next}
+                found && /^msgstr "/ {print substr($0, 9, length($0) - 9); exit}' |
+    sed 's/\\"/"/g; s/\\\\/\\/g'
+}
+# The paragraphs of a description in the language's <p xml:lang=...> elements, a line each.
+translated_paragraphs() {  # translated_paragraphs LANGUAGE
+  awk '/<description>/{on=1; next} /<\/description>/{exit} on' "$metainfo" |
+    sed -n "s:^ *<p xml\:lang=\"$1\">\(.*\)</p>\$:\1:p" | unxml
+}
+
+for po in "$1"/po/*.po; do
+  language=$(basename "$po" .po)
+  translated_summary=$(translation "$po" "$summary")
+  translated_description=$(while IFS= read -r paragraph; do translation "$po" "$paragraph"; done <<<"$description")
+  if [[ -z $translated_summary || $(grep -c . <<<"$translated_description") != $(wc -l <<<"$description") ]]; then
+    echo "FAIL: po/$language.po does not translate the summary and every paragraph of the description"
+    faults=$((faults + 1))
+    continue
+  fi
+  differ "morvik --help in $language, its second line" "$translated_summary." \
+    "$(LANGUAGE=$language LC_ALL=C.UTF-8 "$game" --help | sed -n 2p)"
+  differ "menu entry's Comment[$language]" "$translated_summary" \
+    "$(sed -n "s/^Comment\[$language\]=//p" "$share/applications/io.github.morvik.Morvik.desktop")"
+  differ "metadata's summary in $language" "$translated_summary" \
+    "$(sed -n "s:.*<summary xml\:lang=\"$language\">\(.*\)</summary>.*:\1:p" "$metainfo" | unxml)"
+  differ "metadata's description in $language" "$translated_description" "$(translated_paragraphs "$language")"
+  manual=$share/man/$language/man6/morvik.6
+  differ "$language manual page's name line" "morvik \\- $translated_summary" "$(sed -n '/^\.SH /{n;p;q}' "$manual")"
+  # The description: its paragraphs open with \& and may be wrapped over several lines.
+  differ "$language manual page's description" "$translated_description" \
+    "$(awk -v n="$(wc -l <<<"$description")" '/^\\&/ {on = 1} !on {next}
+         $0 == ".PP" {print text; text = ""; if (++k == n) exit; next}
+         {text = text (text == "" ? "" : " ") $0}' "$manual" | sed 's/^\\&//; s/\\e/\\/g')"
+done
+
 ((faults == 0)) || exit 1
-echo "PASS: version $version of $date, the summary and the description agree everywhere"
+echo "PASS: version $version of $date, the summary and the description agree everywhere, translated too"

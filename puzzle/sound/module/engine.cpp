@@ -21,7 +21,7 @@ bool isSongName(const std::string &path)
 
 }  // namespace
 
-Engine::Engine()
+Engine::Engine(const Lines &lines) : lines_(lines)
 {
     // The program keeps its own SIGINT and SIGTERM behaviour: ending at once.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -30,7 +30,7 @@ Engine::Engine()
     // The name the desktop's mixer shows for the stream.
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Morvik");
     renderer_ = std::make_unique<Renderer>(exchange_);
-    keeper_ = std::make_unique<Keeper>(exchange_, *renderer_);
+    keeper_ = std::make_unique<Keeper>(exchange_, *renderer_, lines_);
 }
 
 Engine::~Engine()
@@ -79,6 +79,8 @@ std::string Engine::load(int deck, const std::string &path)
         if (!prepared->song.error.empty())
             return prepared->song.error;
         prepared->synth = synthFor(prepared->song);
+        if (!prepared->synth)
+            say(lines_.noSoundFont);
         std::lock_guard lock(exchange_.mutex);
         decks_[deck].song = std::move(prepared);
         decks_[deck].kind = Kind::Song;
@@ -255,7 +257,8 @@ void Engine::freeRetired()
 
 }  // namespace morvik::audio
 
-extern "C" __attribute__((visibility("default"))) morvik::audio::Module *morvik_audio_start()
+extern "C" __attribute__((visibility("default"))) morvik::audio::Module *morvik_audio_start(
+    const morvik::audio::Lines &lines)
 {
-    return new morvik::audio::Engine;
+    return new morvik::audio::Engine(lines);
 }

@@ -25,7 +25,7 @@ namespace morvik::audio {
 // them (SDL 2's hint list has no lock).
 class Engine : public Module {
 public:
-    Engine();
+    explicit Engine(const Lines &lines);
     ~Engine() override;
     Engine(const Engine &) = delete;
     Engine &operator=(const Engine &) = delete;
@@ -59,6 +59,8 @@ private:
     void retire(std::shared_ptr<const void> object);
     void freeRetired();
 
+    // What is said on standard error, in the player's language.
+    const Lines lines_;
     Exchange exchange_;
     std::vector<Deck> decks_;
     int songOwner_ = -1;

@@ -1,7 +1,6 @@
 #include "keeper.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace morvik::audio {
 
@@ -30,8 +29,9 @@ bool cueSounds(const Request::Cue &asked, const Progress::Cue &played)
 
 }  // namespace
 
-Keeper::Keeper(Exchange &exchange, Renderer &renderer)
+Keeper::Keeper(Exchange &exchange, Renderer &renderer, const Lines &lines)
     : exchange_(exchange),
+      lines_(lines),
       songDevice_{{&renderer, true, false}, SongFrames},
       cueDevice_{{&renderer, false, true}, CueFrames},
       sharedDevice_{{&renderer, true, true}, SharedFrames},
@@ -105,14 +105,14 @@ void Keeper::openWanted(const Wanted &wants, Clock::time_point now)
                 opened = openDevice(*output, error) && opened;
     if (opened) {
         if (silent_)
-            std::fprintf(stderr, "morvik: the audio device is back (%s)\n", SDL_GetCurrentAudioDriver());
+            say(lines_.deviceBack, SDL_GetCurrentAudioDriver());
         silent_ = false;
         retry_ = FirstRetry;
         return;
     }
     stopAudio();
     if (!silent_)
-        std::fprintf(stderr, "morvik: no audio device (%s); the game is silent until there is one\n", error.c_str());
+        say(lines_.noDevice, error);
     silent_ = true;
     retryAt_ = now + retry_;
     retry_ = std::min<Clock::duration>(retry_ * 2, LastRetry);
@@ -124,7 +124,7 @@ void Keeper::openWanted(const Wanted &wants, Clock::time_point now)
 void Keeper::lose(Clock::time_point now)
 {
     stopAudio();
-    std::fprintf(stderr, "morvik: the audio device is gone; the game is silent until it is back\n");
+    say(lines_.deviceGone);
     silent_ = true;
     retryAt_ = now;
     retry_ = FirstRetry;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio_module.h"
 #include "exchange.h"
 #include "renderer.h"
 
@@ -38,7 +39,7 @@ public:
     // that a cue soon after is not held up by the opening of a stream.
     static constexpr std::chrono::seconds Linger{10};
 
-    Keeper(Exchange &exchange, Renderer &renderer);
+    Keeper(Exchange &exchange, Renderer &renderer, const Lines &lines);
     // Closes the devices, after the exchange has been told it is closing.
     ~Keeper();
     Keeper(const Keeper &) = delete;
@@ -76,6 +77,7 @@ private:
     static void closeDevice(Output &output);
 
     Exchange &exchange_;
+    const Lines &lines_;
     Output songDevice_;
     Output cueDevice_;
     Output sharedDevice_;

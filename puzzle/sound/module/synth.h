@@ -31,7 +31,7 @@ public:
 
 // A song's synth, made on the thread that loads the song: its instruments loaded and held, and
 // voices for the most notes the song sounds at once, so that no note is lost to a voice taken for
-// another. Null, with one line on standard error, when its soundfont cannot be loaded.
+// another. Null when its soundfont cannot be loaded.
 std::unique_ptr<Synth> synthFor(const Song &song);
 
 }  // namespace morvik::audio

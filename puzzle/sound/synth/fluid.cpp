@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 #include <numbers>
 #include <set>
@@ -292,10 +291,8 @@ int channelsFor(const Song &song)
 std::unique_ptr<Synth> synthFor(const Song &song)
 {
     auto synth = std::make_unique<Fluid>(voicesFor(song.notesAtOnce), channelsFor(song));
-    if (!synth->loadInstruments()) {
-        std::fprintf(stderr, "morvik: the built-in soundfont cannot be loaded; the music is silent\n");
+    if (!synth->loadInstruments())
         return nullptr;
-    }
     synth->holdInstruments(song);
     return synth;
 }
