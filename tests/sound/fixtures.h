@@ -3,9 +3,12 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
+#include <atomic>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 // Sound files made for the tests, and a reader for what SDL's disk driver rendered.
@@ -53,6 +56,23 @@ public:
 private:
     QTemporaryFile file_;
     int saved_ = -1;
+};
+
+// A pipe whose every byte is read and thrown away while this lives: a file for SDL's disk driver
+// to render into as fast as the machine can, for as long as a test needs, without filling a disk.
+class Drain {
+public:
+    Drain();
+    ~Drain();
+    Drain(const Drain &) = delete;
+    Drain &operator=(const Drain &) = delete;
+    QString path() const { return dir_.filePath("audio"); }
+
+private:
+    QTemporaryDir dir_;
+    int fd_ = -1;
+    std::atomic<bool> done_{false};
+    std::thread reader_;
 };
 
 }  // namespace fixtures

@@ -582,7 +582,8 @@ private slots:
         for (int ms = 0; ms < 88000; ms += 1000)
             notes.push_back({ms, ms + 900});
         fixtures::write(path("ST.Mid"), fixtures::song(notes, 88000));
-        renderTo("/dev/null", 0);
+        const fixtures::Drain drain;
+        renderTo(drain.path(), 0);
         MediaPlayer MCIWnd1, player2;
         RewindCounter MCIWnd2(player2);
         morvik::Module1 state;
@@ -624,7 +625,8 @@ private slots:
     void songEndingBeforeTheLoopPointPlaysOnce()
     {
         fixtures::write(path("ST.Mid"), fixtures::song({{0, 1000}, {85000, 86000}}, 86000));
-        renderTo("/dev/null", 0);
+        const fixtures::Drain drain;
+        renderTo(drain.path(), 0);
         MediaPlayer MCIWnd1, player2;
         RewindCounter MCIWnd2(player2);
         morvik::Module1 state;
