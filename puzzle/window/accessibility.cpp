@@ -4,6 +4,10 @@
 
 #include <QAbstractButton>
 #include <QAccessibleWidget>
+#include <QtGlobal>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QAccessibleAnnouncementEvent>
+#endif
 #include <QPointer>
 #include <QTimer>
 
@@ -180,6 +184,17 @@ void describe(QWidget *widget, QAccessible::Role role, const QString &name, cons
     widget->setProperty(roleProperty, int(role));
     widget->setAccessibleName(name);
     widget->setAccessibleDescription(description);
+}
+
+void announce(QWidget *widget, const QString &message)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent event(widget, message);
+    QAccessible::updateAccessibility(&event);
+#else
+    Q_UNUSED(widget);
+    Q_UNUSED(message);
+#endif
 }
 
 }  // namespace morvik

@@ -381,8 +381,13 @@ void Form1::showState()
                                         .arg(state.HandPiece % 10)
                                         .arg(state.HandPiece / 10)
                                   : QStringLiteral("Hand: empty");
-    if (Picture3->accessibleName() != hand)
+    if (Picture3->accessibleName() != hand) {
         Picture3->setAccessibleName(hand);
+        announce(Picture3, carrying ? QCoreApplication::translate("Form1", "Picked up the piece of column %1, row %2")
+                                          .arg(state.HandPiece % 10)
+                                          .arg(state.HandPiece / 10)
+                                    : QCoreApplication::translate("Form1", "Put the piece down"));
+    }
     if (Picture3->pos() != place(k.Picture3))
         Picture3->move(place(k.Picture3));
     if (Picture3->isHidden() == k.Picture3.visible)
