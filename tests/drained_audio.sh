@@ -9,5 +9,5 @@ mkfifo "$work/audio"
 # close it.
 cat <>"$work/audio" >/dev/null &
 drain=$!
-trap 'kill "$drain"; wait "$drain" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill "$drain"; wait "$drain" 2>/dev/null || true; rm -rf "$work"' EXIT
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio" SDL_DISKAUDIODELAY=0 "$@"
