@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QAccessibleWidget>
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QtGlobal>
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
 #include <QAccessibleAnnouncementEvent>
@@ -162,6 +164,30 @@ public:
     }
 };
 
+// A control that acts on a mouse click without being a button, as the "x" does. Its action is the
+// click: the left button pressed and released at its centre, sent from the event loop as a mouse
+// click comes, for the click may end the program.
+class ClickedAccessible : public QAccessibleWidget {
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+
+    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+    void doAction(const QString &name) override
+    {
+        if (name != pressAction())
+            return QAccessibleWidget::doAction(name);
+        QTimer::singleShot(0, widget(), [target = QPointer<QWidget>(widget())] {
+            const QPointF centre = QRectF(target->rect()).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent click(type, centre, target->mapToGlobal(centre), Qt::LeftButton,
+                                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                if (target)
+                    QCoreApplication::sendEvent(target, &click);
+            }
+        });
+    }
+};
+
 QAccessibleInterface *describedWidget(const QString &, QObject *object)
 {
     const QVariant role = object->property(roleProperty);
@@ -172,6 +198,8 @@ QAccessibleInterface *describedWidget(const QString &, QObject *object)
         return new GridAccessible(grid, accessibleRole);
     if (auto *button = qobject_cast<QAbstractButton *>(object))
         return new ToggleAccessible(button, accessibleRole);
+    if (accessibleRole == QAccessible::Button)
+        return new ClickedAccessible(static_cast<QWidget *>(object), accessibleRole);
     return new QAccessibleWidget(static_cast<QWidget *>(object), accessibleRole);
 }
 
