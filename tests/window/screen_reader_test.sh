@@ -6,7 +6,8 @@
 # is played through the accessibility bus alone: the assembling button's action starts it, each
 # tray cell's action picks its piece up, the hand says where the piece belongs, and that board
 # cell's action puts it down, until the next picture comes. On the way, the cursor keys move the
-# accessible focus from cell to cell.
+# accessible focus from cell to cell, and with Qt 6.8 or later the hand announces each piece it
+# picks up or puts down.
 #   screen_reader_test.sh GAME
 set -euo pipefail
 game=$(realpath "$1")
@@ -143,6 +144,20 @@ heard = []
 def hear(event):
     heard.append((event.type, event.source.name if event.source else ""))
 pyatspi.Registry.registerEventListener(hear, "object:state-changed:focused", "object:property-change:accessible-name")
+# From Qt 6.8 the hand also says what it did, in an announcement.
+qt = tuple(int(n) for n in app.get_toolkit_version().split(".")[:2])
+announced = []
+def hear_announcement(event):
+    announced.append(str(event.any_data))
+if qt >= (6, 8):
+    pyatspi.Registry.registerEventListener(hear_announcement, "object:announcement")
+def announces(what, test):
+    context = GLib.MainContext.default()
+    def arrived():
+        while context.iteration(False):
+            pass
+        return any(test(a) for a in announced)
+    wait_for(what, arrived)
 def hears(what, event):
     context = GLib.MainContext.default()
     def arrived():
@@ -164,6 +179,13 @@ hears("the piece put back does not say so", ("object:property-change:accessible-
 wait_for("the piece put back leaves the hand full", lambda: hand.name == "Hand: empty")
 pyatspi.Registry.deregisterEventListener(hear, "object:state-changed:focused", "object:property-change:accessible-name")
 print("PASS: Space and Enter on the cursor cell pick its piece up and put it back, and it says so")
+if qt >= (6, 8):
+    announces("no announcement of the piece picked up", lambda a: a.startswith("Picked up the piece of column "))
+    announces("no announcement of the piece put down", lambda a: a == "Put the piece down")
+    pyatspi.Registry.deregisterEventListener(hear_announcement, "object:announcement")
+    print(f"PASS: the hand announces what it did: {announced}")
+else:
+    print(f"Qt {qt[0]}.{qt[1]} has no announcements: none looked for")
 
 for n, cell in enumerate(cells):
     press(cell)
