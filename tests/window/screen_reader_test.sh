@@ -80,7 +80,8 @@ expected = {
 for name, role in expected.items():
     if name not in found:
         sys.exit(f"FAIL: no object named {name!r}")
-    if found[name].getRoleName() != role:
+    # Newer AT-SPI libraries name the role of a push button "button".
+    if found[name].getRoleName() not in ({role, "button"} if role == "push button" else {role}):
         sys.exit(f"FAIL: {name!r} is a {found[name].getRoleName()}, expected a {role}")
 print("PASS: every object is named, with its role")
 
