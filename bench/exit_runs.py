@@ -17,7 +17,7 @@ def find_close(pid):
     while time.monotonic() < deadline:
         for app in pyatspi.Registry.getDesktop(0):
             if app is not None and app.get_process_id() == pid:
-                found = pyatspi.findDescendant(app, lambda o: o.name == "Close" and o.getRoleName() == "push button")
+                found = pyatspi.findDescendant(app, lambda o: o.name == "Close" and o.getRoleName() in ("push button", "button"))
                 if found is not None:
                     return found
         time.sleep(0.1)
