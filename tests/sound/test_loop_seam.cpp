@@ -47,6 +47,7 @@ private slots:
         qputenv("SDL_AUDIODRIVER", "disk");
         qputenv("SDL_DISKAUDIOFILE", output.toLocal8Bit());
         qputenv("SDL_DISKAUDIODELAY", "0");
+        qputenv("SDL_AUDIO_DISK_TIMESCALE", "0");  // the same for SDL 3, under sdl2-compat
 
         std::int32_t rewoundAt = 0;
         {

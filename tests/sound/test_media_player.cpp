@@ -95,11 +95,13 @@ private:
     QString path(const QString &name) const { return dir.filePath(name); }
 
     // For the players made from now on: the rendered stream goes to file, and the disk driver
-    // waits delayMs after each buffer of 46 ms (0: as fast as the machine renders).
+    // waits delayMs after each buffer of 46 ms (0: as fast as the machine renders). SDL 3, under
+    // sdl2-compat, reads the wait as a scale of the buffer's own time.
     static void renderTo(const QString &file, int delayMs)
     {
         qputenv("SDL_DISKAUDIOFILE", file.toLocal8Bit());
         qputenv("SDL_DISKAUDIODELAY", QByteArray::number(delayMs));
+        qputenv("SDL_AUDIO_DISK_TIMESCALE", QByteArray::number(delayMs / 46.0));
     }
 
     qint64 rendered() const { return QFileInfo(output).size(); }
