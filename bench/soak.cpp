@@ -133,6 +133,7 @@ int main(int argc, char **argv)
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", pipe.c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", "0", 1);
+    setenv("SDL_AUDIO_DISK_TIMESCALE", "0", 1);  // the same for SDL 3, under sdl2-compat
     setenv("MORVIK_AUDIO_MODULE", MORVIK_AUDIO_MODULE, 0);
     if (chdir(MORVIK_SOUND_DIR) != 0) {
         std::perror(MORVIK_SOUND_DIR);

@@ -25,7 +25,7 @@ idle=${2:-30}
 shift $(($# < 2 ? $# : 2))
 build=$PWD/build
 if [[ ! -x $build/morvik ]]; then
-  scripts/deps.sh
+  scripts/deps.sh test
   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
   cmake --build build -j"$(nproc)" --target morvik morvik_sounds
 fi

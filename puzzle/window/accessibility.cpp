@@ -5,6 +5,11 @@
 #include <QAbstractButton>
 #include <QAccessibleWidget>
 #include <QCoreApplication>
+#include <QMouseEvent>
+#include <QtGlobal>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QAccessibleAnnouncementEvent>
+#endif
 #include <QPointer>
 #include <QTimer>
 
@@ -160,6 +165,30 @@ public:
     }
 };
 
+// A control that acts on a mouse click without being a button, as the "x" does. Its action is the
+// click: the left button pressed and released at its centre, sent from the event loop as a mouse
+// click comes, for the click may end the program.
+class ClickedAccessible : public QAccessibleWidget {
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+
+    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+    void doAction(const QString &name) override
+    {
+        if (name != pressAction())
+            return QAccessibleWidget::doAction(name);
+        QTimer::singleShot(0, widget(), [target = QPointer<QWidget>(widget())] {
+            const QPointF centre = QRectF(target->rect()).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent click(type, centre, target->mapToGlobal(centre), Qt::LeftButton,
+                                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                if (target)
+                    QCoreApplication::sendEvent(target, &click);
+            }
+        });
+    }
+};
+
 QAccessibleInterface *describedWidget(const QString &, QObject *object)
 {
     const QVariant role = object->property(roleProperty);
@@ -170,6 +199,8 @@ QAccessibleInterface *describedWidget(const QString &, QObject *object)
         return new GridAccessible(grid, accessibleRole);
     if (auto *button = qobject_cast<QAbstractButton *>(object))
         return new ToggleAccessible(button, accessibleRole);
+    if (accessibleRole == QAccessible::Button)
+        return new ClickedAccessible(static_cast<QWidget *>(object), accessibleRole);
     return new QAccessibleWidget(static_cast<QWidget *>(object), accessibleRole);
 }
 
@@ -182,6 +213,17 @@ void describe(QWidget *widget, QAccessible::Role role, const QString &name, cons
     widget->setProperty(roleProperty, int(role));
     widget->setAccessibleName(name);
     widget->setAccessibleDescription(description);
+}
+
+void announce(QWidget *widget, const QString &message)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent event(widget, message);
+    QAccessible::updateAccessibility(&event);
+#else
+    Q_UNUSED(widget);
+    Q_UNUSED(message);
+#endif
 }
 
 }  // namespace morvik

@@ -378,8 +378,11 @@ void Form1::showState()
                                         .arg(*carrying % 10)
                                         .arg(*carrying / 10)
                                   : tr("Hand: empty");
-    if (Picture3->accessibleName() != hand)
+    if (Picture3->accessibleName() != hand) {
         Picture3->setAccessibleName(hand);
+        announce(Picture3, carrying ? tr("Picked up the piece of column %1, row %2").arg(*carrying % 10).arg(*carrying / 10)
+                                    : tr("Put the piece down"));
+    }
     if (Picture3->pos() != place(k.Picture3))
         Picture3->move(place(k.Picture3));
     if (Picture3->isHidden() == k.Picture3.visible)

@@ -9,9 +9,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <string_view>
+#include <thread>
 
 namespace {
 
@@ -105,16 +107,30 @@ int main(int argc, char **argv)
     }
     morvik::Application app(argc, argv);
     language.install();
-    // The audio device opens once the window is first painted, so that the two do not compete at
-    // start, or half a second from now if that comes first: a window started minimised or on
-    // another workspace may be painted much later. What the players are told meanwhile plays then.
-    auto audio = std::make_shared<morvik::AudioDevice>(std::chrono::milliseconds(500));
-    morvik::MediaPlayer MCIWnd1(audio);
-    morvik::MediaPlayer MCIWnd2(audio);
-    morvik::ClockRandom random;
-    morvik::Form1 form(MCIWnd1, MCIWnd2, random);
-    app.setKeyPreview(&form, [&form](std::int16_t key) { form.Form_KeyPress(key); });
-    form.client->onFirstPaint = [&audio] { audio->start(); };
-    form.show();
-    return app.exec();
+    int status = 0;
+    {
+        // The audio device opens once the window is first painted, so that the two do not compete
+        // at start, or half a second from now if that comes first: a window started minimised or
+        // on another workspace may be painted much later. What the players are told meanwhile
+        // plays then.
+        auto audio = std::make_shared<morvik::AudioDevice>(std::chrono::milliseconds(500));
+        morvik::MediaPlayer MCIWnd1(audio);
+        morvik::MediaPlayer MCIWnd2(audio);
+        morvik::ClockRandom random;
+        morvik::Form1 form(MCIWnd1, MCIWnd2, random);
+        app.setKeyPreview(&form, [&form](std::int16_t key) { form.Form_KeyPress(key); });
+        form.client->onFirstPaint = [&audio] { audio->start(); };
+        form.show();
+        status = app.exec();
+    }
+    // The window is gone, the sound has stopped and the device is closed; what was written is out.
+    // Qt 6.4's Wayland client can still deadlock while it tears its display down (its event
+    // thread waiting in wl_display_read_events for a read that never comes), so the process ends
+    // a second from now whether that teardown is over or not.
+    std::fflush(nullptr);
+    std::thread([status] {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        std::_Exit(status);
+    }).detach();
+    return status;
 }

@@ -7,6 +7,9 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -155,7 +158,8 @@ std::vector<Run> soundRuns(const std::vector<std::int16_t> &samples)
 
 StderrCapture::StderrCapture()
 {
-    file_.open();
+    if (!file_.open())
+        qFatal("cannot make a file for stderr: %s", qPrintable(file_.errorString()));
     std::fflush(stderr);
     saved_ = ::dup(2);
     ::dup2(file_.handle(), 2);
@@ -172,7 +176,8 @@ QStringList StderrCapture::lines()
 {
     std::fflush(stderr);
     QFile file(file_.fileName());
-    file.open(QIODevice::ReadOnly);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read back stderr: %s", qPrintable(file.errorString()));
     return QString::fromLocal8Bit(file.readAll()).split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^morvik: "));
 }
 
@@ -276,6 +281,30 @@ bool Server::script(const QStringList &args)
     if (!ok)
         qWarning("%s", process.readAllStandardError().constData());
     return ok;
+}
+
+Drain::Drain()
+{
+    // Open for reading and writing, the pipe never reads as ended: each device that the test opens
+    // and closes on it is one more writer come and gone.
+    if (!dir_.isValid() || ::mkfifo(path().toLocal8Bit().constData(), 0600) != 0
+        || (fd_ = ::open(path().toLocal8Bit().constData(), O_RDWR | O_CLOEXEC)) < 0)
+        qFatal("cannot make the pipe %s", qPrintable(path()));
+    reader_ = std::thread([this] {
+        char buffer[65536];
+        pollfd ready{fd_, POLLIN, 0};
+        while (!done_) {
+            if (::poll(&ready, 1, 50) > 0 && ::read(fd_, buffer, sizeof buffer) < 0)
+                break;
+        }
+    });
+}
+
+Drain::~Drain()
+{
+    done_ = true;
+    reader_.join();
+    ::close(fd_);
 }
 
 }  // namespace fixtures

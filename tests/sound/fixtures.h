@@ -8,8 +8,10 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <thread>
 #include <vector>
 
 // Sound files made for the tests, and a reader for what SDL's disk driver rendered.
@@ -101,6 +103,23 @@ private:
     QProcess recorder_;
     QString recorded_;
     int recordings_ = 0;
+};
+
+// A pipe whose every byte is read and thrown away while this lives: a file for SDL's disk driver
+// to render into as fast as the machine can, for as long as a test needs, without filling a disk.
+class Drain {
+public:
+    Drain();
+    ~Drain();
+    Drain(const Drain &) = delete;
+    Drain &operator=(const Drain &) = delete;
+    QString path() const { return dir_.filePath("audio"); }
+
+private:
+    QTemporaryDir dir_;
+    int fd_ = -1;
+    std::atomic<bool> done_{false};
+    std::thread reader_;
 };
 
 }  // namespace fixtures

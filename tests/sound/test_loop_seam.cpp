@@ -65,6 +65,7 @@ private slots:
             qputenv("SDL_DISKAUDIOFILE", output.toLocal8Bit());
             // SDL's own pacing: the device waits for each buffer's time, as a player's would.
             qunsetenv("SDL_DISKAUDIODELAY");
+            qunsetenv("SDL_AUDIO_DISK_TIMESCALE");  // the same for SDL 3, under sdl2-compat
         } else {
             if (const QString missing = fixtures::missingServerProgram(); !missing.isEmpty())
                 QSKIP(qPrintable(missing + " is not installed (scripts/deps.sh)"));

@@ -65,9 +65,14 @@ struct Window {
         form.show();
         form.activateWindow();
         // Qt's Wayland platform leaves activation to the compositor, and a headless Weston has no
-        // seat to give it; the keys the tests type need the focus that an active window has.
-        if (QGuiApplication::platformName() == "wayland" && QTest::qWaitForWindowExposed(&form))
+        // seat to give it; the keys the tests type need the focus that an active window has. Qt
+        // 6.5 deprecates making a window active from the program, and has no other way to.
+        if (QGuiApplication::platformName() == "wayland" && QTest::qWaitForWindowExposed(&form)) {
+            QT_WARNING_PUSH
+            QT_WARNING_DISABLE_DEPRECATED
             QApplication::setActiveWindow(&form);
+            QT_WARNING_POP
+        }
     }
 
     QWidget *keyTarget() { return QApplication::focusWidget() ? QApplication::focusWidget() : &form; }
