@@ -8,11 +8,18 @@ function(morvik_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
-  add_test(NAME ${name} COMMAND ${MORVIK_DRAINED_AUDIO} $<TARGET_FILE:${name}>)
-  set_tests_properties(${name} PROPERTIES
+  morvik_test_run(${name} ${name} LABELS ${T_LABELS})
+endfunction()
+
+# morvik_test_run(TEST EXECUTABLE [ARGS...] [LABELS...]): one more CTest test of a morvik_test
+# executable, in the same conditions, with QtTest's arguments (a function and a row, say).
+function(morvik_test_run test executable)
+  cmake_parse_arguments(T "" "" "ARGS;LABELS" ${ARGN})
+  add_test(NAME ${test} COMMAND ${MORVIK_DRAINED_AUDIO} $<TARGET_FILE:${executable}> ${T_ARGS})
+  set_tests_properties(${test} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;MORVIK_AUDIO_MODULE=$<TARGET_FILE:morvik_audio>"
     TIMEOUT 600)
   if(T_LABELS)
-    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+    set_tests_properties(${test} PROPERTIES LABELS "${T_LABELS}")
   endif()
 endfunction()

@@ -110,6 +110,14 @@
         <source>Picture %1</source>
         <translation>Obrázek %1</translation>
     </message>
+    <message>
+        <source>Picked up the piece of column %1, row %2</source>
+        <translation>Zvednut dílek ze sloupce %1, řádku %2</translation>
+    </message>
+    <message>
+        <source>Put the piece down</source>
+        <translation>Dílek položen</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
