@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -48,7 +47,9 @@ audio::Lines lines()
 }  // namespace
 
 AudioDevice::AudioDevice(std::chrono::milliseconds startWithin)
-    : loader_([this, startWithin] { load(startWithin); })
+    : lines_(lines()),
+      noModule_(translated(QT_TRANSLATE_NOOP("Sound", "morvik: no audio module (%1); the game runs silently"))),
+      loader_([this, startWithin] { load(startWithin); })
 {
 }
 
@@ -98,14 +99,12 @@ void AudioDevice::load(std::chrono::milliseconds startWithin)
     const std::string path = modulePath();
     void *library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     auto start = library ? reinterpret_cast<audio::Start>(::dlsym(library, audio::StartSymbol)) : nullptr;
-    if (start)
-        module_.reset(start(lines()));
-    else
-        std::fprintf(stderr, "%s\n",
-                     QCoreApplication::translate("Sound", "morvik: no audio module (%1); the game runs silently")
-                         .arg(QString::fromLocal8Bit(::dlerror()))
-                         .toLocal8Bit()
-                         .constData());
+    if (start) {
+        module_.reset(start(lines_));
+    } else {
+        const char *why = ::dlerror();
+        audio::say(noModule_, why ? why : "");
+    }
     ready_.store(true, std::memory_order_release);
 }
 

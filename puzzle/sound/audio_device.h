@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace morvik {
@@ -31,6 +32,10 @@ public:
 private:
     void load(std::chrono::milliseconds startWithin);
 
+    // What is said on standard error, translated on the thread that makes the device: Qt's
+    // translation is the UI thread's, never the loading thread's.
+    const audio::Lines lines_;
+    const std::string noModule_;
     std::mutex mutex_;
     std::condition_variable startNow_;
     bool startAsked_ = false;
