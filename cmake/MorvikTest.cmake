@@ -17,7 +17,7 @@ function(morvik_test_run test executable)
   cmake_parse_arguments(T "" "" "ARGS;LABELS" ${ARGN})
   add_test(NAME ${test} COMMAND ${MORVIK_DRAINED_AUDIO} $<TARGET_FILE:${executable}> ${T_ARGS})
   set_tests_properties(${test} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;MORVIK_AUDIO_MODULE=$<TARGET_FILE:morvik_audio>"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;MORVIK_AUDIO_MODULE=$<TARGET_FILE:morvik_audio>;LSAN_OPTIONS=suppressions='${PROJECT_SOURCE_DIR}/tests/instpatch-leaks.supp'"
     TIMEOUT 600)
   if(T_LABELS)
     set_tests_properties(${test} PROPERTIES LABELS "${T_LABELS}")

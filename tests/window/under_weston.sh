@@ -29,5 +29,5 @@ done
 [[ -S "$runtime/$socket" ]] || { echo "FAIL: weston did not start"; cat "$runtime/weston.log"; exit 1; }
 
 # In a sanitizer build, the leaks of Qt's Wayland platform itself are not the game's.
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions='$(dirname "$(realpath "$0")")/desktop-leaks.supp'"
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions='$(dirname "$(realpath "$0")")/desktop-leaks.supp':fast_unwind_on_malloc=0"
 WAYLAND_DISPLAY="$socket" QT_QPA_PLATFORM=wayland "$@"

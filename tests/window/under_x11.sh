@@ -37,5 +37,5 @@ else:
     raise SystemExit('no window manager came up')
 PY
 
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions='$(dirname "$(realpath "$0")")/desktop-leaks.supp'"
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions='$(dirname "$(realpath "$0")")/desktop-leaks.supp':fast_unwind_on_malloc=0"
 QT_QPA_PLATFORM=xcb "$@"
