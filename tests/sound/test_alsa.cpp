@@ -96,9 +96,9 @@ class TestAlsa : public QObject {
 private slots:
     void initTestCase()
     {
-        // sdl2-compat (SDL 3 behind SDL 2's interface, versions 2.32.50 and later, on unstable)
-        // opens and loses an ALSA device otherwise: a lost device is not reported to the game,
-        // and a device missing at the start is not always refused. Not handled yet.
+        // Under sdl2-compat (SDL 3 behind SDL 2's interface, versions 2.32.50 and later) ALSA
+        // devices behave otherwise: a lost device is not reported to the game, and a device
+        // missing at the start is not always refused. Not handled yet.
         SDL_version linked;
         SDL_GetVersion(&linked);
         if (linked.major == 2 && linked.minor == 32 && linked.patch >= 50)
